@@ -1,0 +1,17 @@
+# Build-wide flags, kept apart from the targets.
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+endif()
+
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+option(VORLUND_WERROR "Treat compiler warnings as errors" OFF)
+
+add_compile_options(-Wall -Wextra -Wpedantic -Wconversion -Wshadow)
+if(VORLUND_WERROR)
+    add_compile_options(-Werror)
+endif()
+
+# Image sizes and positions are 64-bit on every platform.
+add_compile_definitions(_FILE_OFFSET_BITS=64)

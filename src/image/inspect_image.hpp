@@ -1,0 +1,10 @@
+#ifndef VORLUND_IMAGE_INSPECT_IMAGE_HPP
+#define VORLUND_IMAGE_INSPECT_IMAGE_HPP
+
+#include "image/image_info.hpp"
+
+// Measures the image open on fd and reads its header fields. The descriptor stays open and
+// belongs to the caller; on success its position is left at HEADER_BYTES.
+image_result inspect_image(int fd);
+
+#endif
