@@ -1,0 +1,35 @@
+#include "cli/failure.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr char IO_ERROR_TEXT[] = "File IO error encountered. Aborting...\n";
+constexpr char BAD_SIZE_TEXT[] = "Incorrect filesize. Corrupt image?\n";
+
+[[noreturn]] void die(const char *message)
+{
+    std::fprintf(stderr, "%s", message);
+    std::fflush(stderr);
+    std::exit(EXIT_STATUS);
+}
+
+} // namespace
+
+void die_io_error()
+{
+    die(IO_ERROR_TEXT);
+}
+
+void die_bad_size()
+{
+    die(BAD_SIZE_TEXT);
+}
+
+void die_image_error(image_error error)
+{
+    if (error == image_error::bad_size)
+        die_bad_size();
+    die_io_error();
+}
