@@ -22,14 +22,7 @@ void die_io_error()
     die(IO_ERROR_TEXT);
 }
 
-void die_bad_size()
-{
-    die(BAD_SIZE_TEXT);
-}
-
 void die_image_error(image_error error)
 {
-    if (error == image_error::bad_size)
-        die_bad_size();
-    die_io_error();
+    die(error == image_error::bad_size ? BAD_SIZE_TEXT : IO_ERROR_TEXT);
 }

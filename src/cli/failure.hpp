@@ -9,7 +9,6 @@ constexpr int EXIT_STATUS = 0;
 
 // Each writes its fixed message to standard error, flushes it and ends the process.
 [[noreturn]] void die_io_error();
-[[noreturn]] void die_bad_size();
 [[noreturn]] void die_image_error(image_error error);
 
 #endif
