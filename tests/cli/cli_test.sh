@@ -84,8 +84,9 @@ image "$hostile" 128K '\033[2J\007\177\200\351 COPYRIGHT..........' '\000\000' '
 report "$hostile" $'\e]0;NAME\a' $'\e[2J\a\x7f\x80\xe9 COPYRIGHT..........' 0000 1
 check "raw bytes into a pipe" "$REPLY" "" "$bin" "$hostile"
 report "$work/?]0;t?"$'\xc3\xa9'"?.ngp" '?]0;NAME?' '?[2J???? COPYRIGHT..........' 0000 1
-check "safe bytes on a terminal" "$REPLY" "" \
-    bash -c 'script -qec "$(printf "%q %q" "$0" "$1")" /dev/null | tr -d "\r"' "$bin" "$hostile"
+# script(1) hands its command to $SHELL, perhaps a plain sh: the path travels in the environment.
+check "safe bytes on a terminal" "$REPLY" "" env BIN="$bin" IMAGE="$hostile" \
+    bash -c 'script -qec "\"\$BIN\" \"\$IMAGE\"" /dev/null | tr -d "\r"'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
