@@ -1,46 +1,13 @@
 #!/usr/bin/env bash
-# The built tool end to end: for each case, standard output, standard error and the exit status,
-# each checked byte for byte. Usage: cli_test.sh PATH_TO_VORLUND
+# The built tool end to end: usage, reports, the two messages, special files and terminal safety.
+# Usage: cli_test.sh PATH_TO_VORLUND
 set -u
 bin=$(realpath "$1")
 work=$(mktemp -d)
 huge=/dev/shm/vorlund_test_$$ # tmpfs takes a sparse 256 TiB file; most disks do not
 trap 'rm -rf "$work" "$huge"' EXIT
-passed=0 failed=0
-IO=$'File IO error encountered. Aborting...\n'
-SIZE=$'Incorrect filesize. Corrupt image?\n'
-USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
+. "$(dirname "$0")/lib.sh"
 
-verdict() { # NAME FAULTS
-    if [ -z "$2" ]; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAIL: $1:$2"; fi
-}
-
-# check NAME STDOUT STDERR COMMAND...: runs COMMAND with no input and compares all that it left.
-check() {
-    local name=$1 out=$2 err=$3 faults=
-    shift 3
-    timeout 10 "$@" >"$work/out" 2>"$work/err" </dev/null || faults+=" exit status $?"
-    cmp -s "$work/out" <(printf '%s' "$out") || faults+=" stdout"
-    cmp -s "$work/err" <(printf '%s' "$err") || faults+=" stderr"
-    verdict "$name" "$faults"
-}
-
-# image FILE SIZE COPYRIGHT CATALOG NAME: fields from printf formats, 0xff in every other byte.
-image() {
-    printf "$3\\377\\377\\377$4\\377\\377\\377$5\\377\\377" >"$1"
-    [ "$(wc -c <"$1")" = 50 ] || verdict "test image $1" " header not 48 bytes"
-    truncate -s "$2" "$1"
-}
-
-# report PATH NAME COPYRIGHT CATALOG MEGABITS: sets REPLY to the expected standard output.
-report() {
-    printf -v REPLY '%s\nFilename      : %s\nInternal Name : %s\nCopyright     : %s\nCatalog No.   : NEOP%s\nImage Size    : %s Megabit\n' \
-        "$banner" "$@"
-}
-
-"$bin" >"$work/usage"
-banner=$(cat "$work/usage" && echo x)
-banner=${banner%"$USAGE"x}
 line() { sed -n "$1p" <<<"$banner"; }
 empty="|$(printf '%43s' '')|"
 faults=
@@ -58,6 +25,13 @@ image "$work/dir/sub/16.ngp" 2M 'COPYRIGHT ENDS IN BLANKS    ' '\000\131' 'SIXTE
 image "$work/high.ngp" 128K 'HIGH CATALOG BYTES..........' '\200\377' 'HIGH BYTES\000\000'
 truncate -s 131073 "$work/over.ngp" && truncate -s 256T "$huge"
 path=$work/dir/../dir/sub/16.ngp
+# Tests run as root, who reads any file: the unreadable one is tried by an unprivileged user.
+as_nobody=()
+[ "$(id -u)" != 0 ] || as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+public=$work/public
+mkdir -m 755 "$public" && chmod 711 "$work" && cp "$bin" "$public/vorlund"
+image "$public/unreadable.ngp" 128K 'NOBODY MAY READ THIS........' '\000\000' 'UNREADABLE..' &&
+    chmod 000 "$public/unreadable.ngp"
 
 check "no argument" "$banner$USAGE" "" "$bin"
 check "two arguments" "$banner$USAGE" "" "$bin" "$work/high.ngp" "$work/high.ngp"
@@ -68,6 +42,16 @@ check "one byte over a megabit" "" "$SIZE" "$bin" "$work/over.ngp"
 check "FIFO with no writer" "" "$IO" "$bin" "$work/fifo"
 check "report on a full disk" "" "$IO" sh -c '"$0" "$1" >/dev/full' "$bin" "$path"
 check "usage on a full disk" "" "$IO" sh -c '"$0" >/dev/full' "$bin"
+check "a pipe as /dev/stdin" "" "$IO" sh -c 'printf x | "$0" /dev/stdin' "$bin"
+check "FIFO with a writer" "" "$IO" sh -c 'exec 3<>"$1" && "$0" "$1"' "$bin" "$work/fifo"
+check "directory on disk" "" "$EITHER_MESSAGE" "$bin" "$work/dir"
+check "directory on tmpfs" "" "$EITHER_MESSAGE" "$bin" /dev/shm
+check "directory in /proc" "" "$EITHER_MESSAGE" "$bin" /proc/self
+check "unreadable file" "" "$IO" "${as_nobody[@]}" "$public/vorlund" "$public/unreadable.ngp"
+for device in /dev/null /dev/zero; do
+    report "$device" '' '' 0000 0
+    check "$device" "$REPLY" "" "$bin" "$device"
+done
 report "$path" 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
 check "sixteen megabits" "$REPLY" "" "$bin" "$path"
 report "$work/high.ngp" 'HIGH BYTES' 'HIGH CATALOG BYTES..........' 80ff 1
@@ -88,5 +72,4 @@ report "$work/?]0;t?"$'\xc3\xa9'"?.ngp" '?]0;NAME?' '?[2J???? COPYRIGHT.........
 check "safe bytes on a terminal" "$REPLY" "" env BIN="$bin" IMAGE="$hostile" \
     bash -c 'script -qec "\"\$BIN\" \"\$IMAGE\"" /dev/null | tr -d "\r"'
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

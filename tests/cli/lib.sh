@@ -1,0 +1,51 @@
+# Shared by the end-to-end tests: the tool's fixed texts, the expected report, and `check`, which
+# runs one case and compares standard output, standard error and the exit status byte for byte.
+# The sourcing script sets `bin` (the tool) and `work` (a scratch directory it removes).
+IO=$'File IO error encountered. Aborting...\n'
+SIZE=$'Incorrect filesize. Corrupt image?\n'
+USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
+EITHER_MESSAGE=either # as STDERR: the I/O text or the size text, whichever the file system makes
+passed=0 failed=0
+
+verdict() { # NAME FAULTS
+    if [ -z "$2" ]; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAIL: $1:$2"; fi
+}
+
+holds() { cmp -s "$1" <(printf '%s' "$2"); } # FILE TEXT
+
+# check NAME STDOUT STDERR COMMAND...: runs COMMAND with no input and compares all that it left.
+check() {
+    local name=$1 out=$2 err=$3 faults=
+    shift 3
+    timeout 10 "$@" >"$work/out" 2>"$work/err" </dev/null || faults+=" exit status $?"
+    holds "$work/out" "$out" || faults+=" stdout"
+    if [ "$err" = "$EITHER_MESSAGE" ]; then
+        holds "$work/err" "$IO" || holds "$work/err" "$SIZE" || faults+=" stderr"
+    else
+        holds "$work/err" "$err" || faults+=" stderr"
+    fi
+    verdict "$name" "$faults"
+}
+
+# image FILE SIZE COPYRIGHT CATALOG NAME: fields from printf formats, 0xff in every other byte.
+image() {
+    printf "$3\\377\\377\\377$4\\377\\377\\377$5\\377\\377" >"$1"
+    [ "$(wc -c <"$1")" = 50 ] || verdict "test image $1" " header not 48 bytes"
+    truncate -s "$2" "$1"
+}
+
+# report PATH NAME COPYRIGHT CATALOG MEGABITS: sets REPLY to the expected standard output.
+report() {
+    printf -v REPLY '%s\nFilename      : %s\nInternal Name : %s\nCopyright     : %s\nCatalog No.   : NEOP%s\nImage Size    : %s Megabit\n' \
+        "$banner" "$@"
+}
+
+# The banner, as the usage text shows it: the expected reports start with it.
+"$bin" >"$work/usage"
+banner=$(cat "$work/usage" && echo x)
+banner=${banner%"$USAGE"x}
+
+finish() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+}
