@@ -15,28 +15,35 @@ image_result failure(image_error error)
     return result;
 }
 
-// Only -1 is a failure: a short read leaves the rest of the zeroed field as it was.
-bool read_field(int fd, void *field, std::int64_t length)
-{
-    return read(fd, field, static_cast<std::size_t>(length)) != -1;
-}
-
-// The gap between two fields is passed over by a relative seek, never read.
-bool skip_to(int fd, std::int64_t field_end, std::int64_t next_offset)
-{
-    return lseek(fd, next_offset - field_end, SEEK_CUR) != -1;
-}
+struct header_field {
+    std::int64_t offset;
+    std::int64_t bytes;
+    void *into;
+};
 
 // Each field is read by its own call at its own position rather than sliced out of one block, so
-// that no byte outside the fields is ever read.
+// that no byte outside the fields is ever read. A gap is passed over by a relative seek from where
+// the last read stopped, so a short read, which leaves the rest of its zeroed field as it was,
+// cannot shift the fields after it. Only -1 is a failure.
 bool read_header(int fd, image_info &info)
 {
-    return lseek(fd, COPYRIGHT_OFFSET, SEEK_SET) != -1 &&
-           read_field(fd, info.copyright, COPYRIGHT_BYTES) &&
-           skip_to(fd, COPYRIGHT_OFFSET + COPYRIGHT_BYTES, CATALOG_OFFSET) &&
-           read_field(fd, info.catalog, CATALOG_BYTES) &&
-           skip_to(fd, CATALOG_OFFSET + CATALOG_BYTES, INTERNAL_NAME_OFFSET) &&
-           read_field(fd, info.internal_name, INTERNAL_NAME_BYTES);
+    const header_field fields[] = {
+        {COPYRIGHT_OFFSET, COPYRIGHT_BYTES, info.copyright},
+        {CATALOG_OFFSET, CATALOG_BYTES, info.catalog},
+        {INTERNAL_NAME_OFFSET, INTERNAL_NAME_BYTES, info.internal_name},
+    };
+    if (lseek(fd, COPYRIGHT_OFFSET, SEEK_SET) == -1)
+        return false;
+    std::int64_t position = COPYRIGHT_OFFSET;
+    for (const header_field &field : fields) {
+        if (field.offset != position && lseek(fd, field.offset - position, SEEK_CUR) == -1)
+            return false;
+        const ssize_t got = read(fd, field.into, static_cast<std::size_t>(field.bytes));
+        if (got == -1)
+            return false;
+        position = field.offset + got;
+    }
+    return true;
 }
 
 } // namespace

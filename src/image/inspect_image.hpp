@@ -4,7 +4,7 @@
 #include "image/image_info.hpp"
 
 // Measures the image open on fd and reads its header fields. The descriptor stays open and
-// belongs to the caller; on success its position is left at HEADER_BYTES.
+// belongs to the caller; after a whole header has been read its position is HEADER_BYTES.
 image_result inspect_image(int fd);
 
 #endif
