@@ -6,6 +6,9 @@ endif()
 
 set(CMAKE_CXX_EXTENSIONS OFF)
 
+# For clang-tidy and other tools that read how each file is compiled.
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
 option(VORLUND_WERROR "Treat compiler warnings as errors" OFF)
 
 add_compile_options(-Wall -Wextra -Wpedantic -Wconversion -Wshadow)

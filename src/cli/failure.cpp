@@ -10,8 +10,9 @@ constexpr char BAD_SIZE_TEXT[] = "Incorrect filesize. Corrupt image?\n";
 
 [[noreturn]] void die(const char *message)
 {
-    std::fprintf(stderr, "%s", message);
-    std::fflush(stderr);
+    // Nowhere is left to report a message that cannot be written: the exit is the same.
+    (void)std::fprintf(stderr, "%s", message);
+    (void)std::fflush(stderr);
     std::exit(EXIT_STATUS);
 }
 

@@ -24,6 +24,6 @@ void buffer_output()
 void flush_output()
 {
     // A report that could not be written must not pass for one that was (a full disk, /dev/full).
-    if (std::fflush(stdout) == EOF || std::ferror(stdout))
+    if (std::fflush(stdout) == EOF || std::ferror(stdout) != 0)
         die_io_error();
 }

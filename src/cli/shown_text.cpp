@@ -12,7 +12,7 @@ constexpr char REPLACEMENT[] = "?";
 
 } // namespace
 
-bool shows_any(unsigned char)
+bool shows_any(unsigned char /*byte*/)
 {
     return true;
 }
