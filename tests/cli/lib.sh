@@ -11,6 +11,10 @@ verdict() { # NAME FAULTS
     if [ -z "$2" ]; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAIL: $1:$2"; fi
 }
 
+expect() { # NAME WANTED ACTUAL
+    if [ "$2" = "$3" ]; then verdict "$1" ""; else verdict "$1" " got '$3'"; fi
+}
+
 holds() { cmp -s "$1" <(printf '%s' "$2"); } # FILE TEXT
 
 # check NAME STDOUT STDERR COMMAND...: runs COMMAND with no input and compares all that it left.

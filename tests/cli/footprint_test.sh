@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# What a run costs beyond its output: no heap allocation on any path, the C library as the only
+# shared library, and the whole output in one write(2), to a pipe and to a terminal alike.
+# Usage: footprint_test.sh PATH_TO_VORLUND (a build without sanitizers, which bring their own)
+set -u
+bin=$(realpath "$1")
+work=$(realpath "$(mktemp -d)")
+trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/lib.sh"
+
+target=$work/footprint.ngp
+image "$target" 128K 'COUNTED, NOT TIMED..........' '\000\001' 'FOOTPRINT...'
+truncate -s 100 "$work/bad-size.ngp"
+
+# allocations STDOUT ARGS...: how many heap allocations valgrind counts in one run.
+allocations() {
+    local out=$1
+    shift
+    valgrind --log-fd=3 "$bin" "$@" 3>&1 >"$out" 2>/dev/null |
+        sed -n 's/.*total heap usage: \([0-9,]*\) allocs.*/\1/p'
+}
+
+while read -r name out args; do
+    # shellcheck disable=SC2086 # args is a list of words
+    expect "no heap: $name" 0 "$(allocations "$out" $args)"
+done <<ROWS
+report /dev/null $target
+usage /dev/null
+bad-size /dev/null $work/bad-size.ngp
+missing-file /dev/null $work/missing.ngp
+full-disk /dev/full $target
+ROWS
+
+needed=$(readelf -d "$bin" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')
+expect "C library only" "libc.so.6 " "$needed"
+
+# writes LOG: how many writes the traced run made to standard output.
+writes() { grep -cE '^(write|writev|pwrite64|pwritev2?)\(1,' "$1"; }
+trace=(strace -o "$work/writes" -e trace=write,writev,pwrite64,pwritev,pwritev2)
+"${trace[@]}" "$bin" "$target" | cat >/dev/null
+expect "one write into a pipe" 1 "$(writes "$work/writes")"
+# script(1) hands its command to $SHELL, perhaps a plain sh: the words travel in the environment.
+TRACE="${trace[*]}" BIN=$bin IMAGE=$target script -qec '$TRACE "$BIN" "$IMAGE"' /dev/null >/dev/null </dev/null
+expect "one write to a terminal" 1 "$(writes "$work/writes")"
+finish
