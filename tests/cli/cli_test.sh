@@ -48,16 +48,14 @@ check "directory on disk" "" "$EITHER_MESSAGE" "$bin" "$work/dir"
 check "directory on tmpfs" "" "$EITHER_MESSAGE" "$bin" /dev/shm
 check "directory in /proc" "" "$EITHER_MESSAGE" "$bin" /proc/self
 check "unreadable file" "" "$IO" "${as_nobody[@]}" "$public/vorlund" "$public/unreadable.ngp"
-for device in /dev/null /dev/zero; do
-    report "$device" '' '' 0000 0
-    check "$device" "$REPLY" "" "$bin" "$device"
+for file in "$work/empty.ngp" /dev/null /dev/zero; do # size 0: a whole number of megabits
+    report "$file" '' '' 0000 0
+    check "empty: $file" "$REPLY" "" "$bin" "$file"
 done
 report "$path" 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
 check "sixteen megabits" "$REPLY" "" "$bin" "$path"
 report "$work/high.ngp" 'HIGH BYTES' 'HIGH CATALOG BYTES..........' 80ff 1
 check "catalog bytes of 0x80 and up" "$REPLY" "" "$bin" "$work/high.ngp"
-report "$work/empty.ngp" '' '' 0000 0
-check "empty file" "$REPLY" "" "$bin" "$work/empty.ngp"
 report "$huge" '' '' 0000 2147483648
 check "256 TiB sparse file" "$REPLY" "" "$bin" "$huge"
 
