@@ -34,12 +34,13 @@ ROWS
 needed=$(readelf -d "$bin" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')
 expect "C library only" "libc.so.6 " "$needed"
 
-# writes LOG: how many writes the traced run made to standard output.
-writes() { grep -cE '^(write|writev|pwrite64|pwritev2?)\(1,' "$1"; }
-trace=(strace -o "$work/writes" -e trace=write,writev,pwrite64,pwritev,pwritev2)
-"${trace[@]}" "$bin" "$target" | cat >/dev/null
-expect "one write into a pipe" 1 "$(writes "$work/writes")"
-# script(1) hands its command to $SHELL, perhaps a plain sh: the words travel in the environment.
-TRACE="${trace[*]}" BIN=$bin IMAGE=$target script -qec '$TRACE "$BIN" "$IMAGE"' /dev/null >/dev/null </dev/null
-expect "one write to a terminal" 1 "$(writes "$work/writes")"
+# writes: how many writes the last traced run made to standard output.
+writes() { grep -cE '^(write|writev|pwrite64|pwritev2?)\(1,' "$work/writes"; }
+export LOG=$work/writes BIN=$bin IMAGE=$target
+traced='strace -o "$LOG" -e trace=write,writev,pwrite64,pwritev,pwritev2 "$BIN" "$IMAGE"'
+sh -c "$traced" | cat >/dev/null
+expect "one write into a pipe" 1 "$(writes)"
+# script(1) hands its command to $SHELL, perhaps a plain sh: the paths travel in the environment.
+script -qec "$traced" /dev/null >/dev/null </dev/null
+expect "one write to a terminal" 1 "$(writes)"
 finish
