@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # The built tool end to end: usage, reports, the two messages, special files and terminal safety.
 # Usage: cli_test.sh PATH_TO_VORLUND
-set -u
-bin=$(realpath "$1")
-work=$(mktemp -d)
-huge=/dev/shm/vorlund_test_$$ # tmpfs takes a sparse 256 TiB file; most disks do not
-trap 'rm -rf "$work" "$huge"' EXIT
 . "$(dirname "$0")/lib.sh"
+huge=/dev/shm/vorlund_test_$$ # tmpfs takes a sparse 256 TiB file; most disks do not
+scratch+=("$huge")
 
 line() { sed -n "$1p" <<<"$banner"; }
 empty="|$(printf '%43s' '')|"

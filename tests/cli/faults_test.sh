@@ -2,10 +2,6 @@
 # Each system call of a run made to fail in turn, by strace's syscall tampering: nothing reaches
 # standard output before the header has been read, and every failure ends in the I/O message.
 # Usage: faults_test.sh PATH_TO_VORLUND
-set -u
-bin=$(realpath "$1")
-work=$(realpath "$(mktemp -d)")
-trap 'rm -rf "$work"' EXIT
 . "$(dirname "$0")/lib.sh"
 # In a sanitizer build: LeakSanitizer cannot run under ptrace. The other suites keep it.
 export ASAN_OPTIONS=detect_leaks=0

@@ -2,10 +2,6 @@
 # What a run costs beyond its output: no heap allocation on any path, the C library as the only
 # shared library, and the whole output in one write(2), to a pipe and to a terminal alike.
 # Usage: footprint_test.sh PATH_TO_VORLUND (a build without sanitizers, which bring their own)
-set -u
-bin=$(realpath "$1")
-work=$(realpath "$(mktemp -d)")
-trap 'rm -rf "$work"' EXIT
 . "$(dirname "$0")/lib.sh"
 
 target=$work/footprint.ngp

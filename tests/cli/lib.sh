@@ -1,6 +1,12 @@
 # Shared by the end-to-end tests: the tool's fixed texts, the expected report, and `check`, which
 # runs one case and compares standard output, standard error and the exit status byte for byte.
-# The sourcing script sets `bin` (the tool) and `work` (a scratch directory it removes).
+# Sourced with the tool's path as $1: sets `bin` to it and `work` to a scratch directory that goes
+# at exit (`scratch` lists what else goes with it).
+set -u
+bin=$(realpath "$1")
+work=$(realpath "$(mktemp -d)")
+scratch=()
+trap 'rm -rf "$work" "${scratch[@]}"' EXIT
 IO=$'File IO error encountered. Aborting...\n'
 SIZE=$'Incorrect filesize. Corrupt image?\n'
 USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
