@@ -56,13 +56,19 @@ check "catalog bytes of 0x80 and up" "$REPLY" "" "$bin" "$work/high.ngp"
 report "$huge" '' '' 0000 2147483648
 check "256 TiB sparse file" "$REPLY" "" "$bin" "$huge"
 
-# Bytes that could drive a terminal: raw into a pipe, shown as '?' on a terminal. There the path
-# keeps its UTF-8 (0xc3 0xa9) and the header texts keep printable ASCII only.
-hostile=$work/$'\e]0;t\a\xc3\xa9\x7f.ngp'
-image "$hostile" 128K '\033[2J\007\177\200\351 COPYRIGHT..........' '\000\000' '\033]0;NAME\007\000\000\000'
-report "$hostile" $'\e]0;NAME\a' $'\e[2J\a\x7f\x80\xe9 COPYRIGHT..........' 0000 1
+# Bytes that could drive a terminal: raw into a pipe, one '?' each on a terminal. There the header
+# texts keep printable ASCII (0x20 to 0x7e) only. The path keeps valid UTF-8 but the controls: C0,
+# DEL, and C1 (0xc2 0x80 to 0xc2 0x9f; 0xc2 0x9b is CSI). A byte that starts no valid sequence
+# (a stray continuation, an overlong form, a surrogate, past U+10FFFF, cut short) is one '?' too.
+# Each pair of sequences is the last refused form and the first shown one, or the other way round.
+ascii=$'\e]0;t\a\x1f ~\x7f' c1=$'\xc2\x9f\xc2\xa0\xc2\x9b\x9b' overlong=$'\xc0\xaf\xe0\x9f\xbf\xe0\xa0\x80'
+high=$'\xed\x9f\xbf\xed\xa0\x80\xf0\x8f\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\xf4\x90\x80\x80\xdf\xbf\xe2\x82'
+hostile=$work/$ascii$c1$overlong$high.ngp
+image "$hostile" 128K '\033[2J\007\037 ~\177\200\302\233\351COPYRIGHT......' '\000\000' '\033]0;NAME\007\000\000\000'
+report "$hostile" $'\e]0;NAME\a' $'\e[2J\a\x1f ~\x7f\x80\xc2\x9b\xe9COPYRIGHT......' 0000 1
 check "raw bytes into a pipe" "$REPLY" "" "$bin" "$hostile"
-report "$work/?]0;t?"$'\xc3\xa9'"?.ngp" '?]0;NAME?' '?[2J???? COPYRIGHT..........' 0000 1
+shown="?]0;t?? ~??"$'\xc2\xa0'"???????"$'\xe0\xa0\x80\xed\x9f\xbf'"???????"$'\xf0\x90\x80\x80\xf4\x8f\xbf\xbf'"????"$'\xdf\xbf'"??"
+report "$work/$shown.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
 # script(1) hands its command to $SHELL, perhaps a plain sh: the path travels in the environment.
 check "safe bytes on a terminal" "$REPLY" "" env BIN="$bin" IMAGE="$hostile" \
     bash -c 'script -qec "\"\$BIN\" \"\$IMAGE\"" /dev/null | tr -d "\r"'
