@@ -39,6 +39,13 @@ check "one byte over a megabit" "" "$SIZE" "$bin" "$work/over.ngp"
 check "FIFO with no writer" "" "$IO" "$bin" "$work/fifo"
 check "report on a full disk" "" "$IO" sh -c '"$0" "$1" >/dev/full' "$bin" "$path"
 check "usage on a full disk" "" "$IO" sh -c '"$0" >/dev/full' "$bin"
+# A signal ends a run with its own status, as it ends any filter; the shell's $? goes to stderr,
+# its own note of the signal to /dev/null. The FIFO, opened for writing while this shell reads it,
+# then keeps no reader.
+check "reader of the pipe gone" "" "$(($(kill -l PIPE) + 128))"$'\n' \
+    sh -c 'exec 3<>"$2" 4>"$2" 3<&-; "$0" "$1" >&4; echo $? >&2' "$bin" "$path" "$work/fifo"
+check "past the file size limit" "" "$(($(kill -l XFSZ) + 128))"$'\n' sh -c 'exec 3>&2 2>/dev/null
+    (ulimit -c 0 && ulimit -f 0 && exec "$0" "$1" >"$2" 2>&3); echo $? >&3' "$bin" "$path" "$work/limited"
 check "a pipe as /dev/stdin" "" "$IO" sh -c 'printf x | "$0" /dev/stdin' "$bin"
 check "FIFO with a writer" "" "$IO" sh -c 'exec 3<>"$1" && "$0" "$1"' "$bin" "$work/fifo"
 check "directory on disk" "" "$EITHER_MESSAGE" "$bin" "$work/dir"
@@ -70,7 +77,8 @@ check "raw bytes into a pipe" "$REPLY" "" "$bin" "$hostile"
 shown="?]0;t?? ~??"$'\xc2\xa0'"???????"$'\xe0\xa0\x80\xed\x9f\xbf'"???????"$'\xf0\x90\x80\x80\xf4\x8f\xbf\xbf'"????"$'\xdf\xbf'"??"
 report "$work/$shown.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
 # script(1) hands its command to $SHELL, perhaps a plain sh: the path travels in the environment.
-check "safe bytes on a terminal" "$REPLY" "" env BIN="$bin" IMAGE="$hostile" \
-    bash -c 'script -qec "\"\$BIN\" \"\$IMAGE\"" /dev/null | tr -d "\r"'
+needs "safe bytes on a terminal" script &&
+    check "safe bytes on a terminal" "$REPLY" "" env BIN="$bin" IMAGE="$hostile" \
+        bash -c 'script -qec "\"\$BIN\" \"\$IMAGE\"" /dev/null | tr -d "\r"'
 
 finish

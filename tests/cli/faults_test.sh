@@ -6,6 +6,7 @@
 # In a sanitizer build: LeakSanitizer cannot run under ptrace. The other suites keep it.
 export ASAN_OPTIONS=detect_leaks=0
 
+needs "every fault" strace || { finish; exit; }
 target=$work/faults.ngp
 image "$target" 128K 'FAULTS ARE INJECTED HERE....' '\022\064' 'FAULT IMAGE.'
 

@@ -1,7 +1,8 @@
 # Shared by the end-to-end tests: the tool's fixed texts, the expected report, and `check`, which
 # runs one case and compares standard output, standard error and the exit status byte for byte.
 # Sourced with the tool's path as $1: sets `bin` to it and `work` to a scratch directory that goes
-# at exit (`scratch` lists what else goes with it).
+# at exit (`scratch` lists what else goes with it). A script ends with `finish`: status 0 when
+# every case passed, 1 when one failed, and 77 (skipped) when none failed but some could not run.
 set -u
 bin=$(realpath "$1")
 work=$(realpath "$(mktemp -d)")
@@ -11,7 +12,7 @@ IO=$'File IO error encountered. Aborting...\n'
 SIZE=$'Incorrect filesize. Corrupt image?\n'
 USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
 EITHER_MESSAGE=either # as STDERR: the I/O text or the size text, whichever the file system makes
-passed=0 failed=0
+passed=0 failed=0 skipped=
 
 verdict() { # NAME FAULTS
     if [ -z "$2" ]; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAIL: $1:$2"; fi
@@ -19,6 +20,15 @@ verdict() { # NAME FAULTS
 
 expect() { # NAME WANTED ACTUAL
     if [ "$2" = "$3" ]; then verdict "$1" ""; else verdict "$1" " got '$3'"; fi
+}
+
+# needs WHAT TOOL...: true when every TOOL is installed; otherwise WHAT is reported as skipped.
+needs() {
+    local what=$1 tool missing=
+    shift
+    for tool; do command -v "$tool" >/dev/null || missing+=" $tool"; done
+    [ -z "$missing" ] || skipped+="skipped: $what: not installed:$missing"$'\n'
+    [ -z "$missing" ]
 }
 
 holds() { cmp -s "$1" <(printf '%s' "$2"); } # FILE TEXT
@@ -56,6 +66,7 @@ banner=$(cat "$work/usage" && echo x)
 banner=${banner%"$USAGE"x}
 
 finish() {
-    echo "$passed passed, $failed failed"
-    [ "$failed" -eq 0 ]
+    printf '%s%d passed, %d failed\n' "$skipped" "$passed" "$failed"
+    [ "$failed" -eq 0 ] || return 1
+    [ -z "$skipped" ] || return 77
 }
