@@ -1,6 +1,6 @@
 #include "cli/shown_text.hpp"
 
-#include <cstdio>
+#include <stdio.h>
 
 namespace {
 
@@ -39,14 +39,14 @@ constexpr utf8_lead UTF8_LEADS[] = {
 
 // The bytes of the valid multi-byte sequence that starts s, or 0. A NUL is no continuation byte,
 // so nothing past the end of the text is read.
-std::size_t utf8_sequence(const unsigned char *s)
+size_t utf8_sequence(const unsigned char *s)
 {
     for (const utf8_lead &lead : UTF8_LEADS) {
         if (s[0] < lead.first || s[0] > lead.last)
             continue;
         if (s[1] < lead.second_low || s[1] > lead.second_high)
             return 0;
-        for (std::size_t i = 2; i < lead.bytes; ++i)
+        for (size_t i = 2; i < lead.bytes; ++i)
             if (!is_continuation(s[i]))
                 return 0;
         return lead.bytes;
@@ -72,7 +72,7 @@ text_unit utf8_non_control(const char *text)
     const auto *s = reinterpret_cast<const unsigned char *>(text);
     if (s[0] < FIRST_CONTINUATION)
         return {1, s[0] >= FIRST_PRINTABLE && s[0] != DELETE};
-    const std::size_t bytes = utf8_sequence(s);
+    const size_t bytes = utf8_sequence(s);
     if (bytes == 0)
         return {1, false};
     return {bytes, !(s[0] == C1_LEAD && s[1] <= LAST_C1_SECOND)};
@@ -82,14 +82,14 @@ void print_shown(const char *text, next_unit next)
 {
     // Whole runs of shown units go out at once; only a refused unit costs a call of its own.
     while (*text != '\0') {
-        std::size_t run = 0;
+        size_t run = 0;
         text_unit unit{};
         while (text[run] != '\0' && (unit = next(text + run)).shown)
             run += unit.bytes;
-        std::printf("%.*s", static_cast<int>(run), text);
+        printf("%.*s", static_cast<int>(run), text);
         text += run;
         if (*text != '\0') {
-            std::printf("%s", REPLACEMENT);
+            printf("%s", REPLACEMENT);
             text += unit.bytes;
         }
     }

@@ -1,12 +1,12 @@
 #ifndef VORLUND_CLI_SHOWN_TEXT_HPP
 #define VORLUND_CLI_SHOWN_TEXT_HPP
 
-#include <cstddef>
+#include <stddef.h>
 
 // The character that starts a text: how many bytes it takes, and whether it may reach standard
 // output as it is.
 struct text_unit {
-    std::size_t bytes;
+    size_t bytes;
     bool shown;
 };
 

@@ -1,20 +1,20 @@
 #ifndef VORLUND_IMAGE_IMAGE_INFO_HPP
 #define VORLUND_IMAGE_IMAGE_INFO_HPP
 
-#include <cstdint>
+#include <stdint.h>
 
 // One megabit: an image is always a whole number of these.
-constexpr std::int64_t MEGABIT_BYTES = 131072;
+constexpr int64_t MEGABIT_BYTES = 131072;
 
 // The header fields that are read, as offsets from the start of the file. The bytes between the
 // fields, and everything from HEADER_BYTES on, are never read.
-constexpr std::int64_t COPYRIGHT_OFFSET = 0;
-constexpr std::int64_t COPYRIGHT_BYTES = 28;
-constexpr std::int64_t CATALOG_OFFSET = 31;
-constexpr std::int64_t CATALOG_BYTES = 2;
-constexpr std::int64_t INTERNAL_NAME_OFFSET = 36;
-constexpr std::int64_t INTERNAL_NAME_BYTES = 12;
-constexpr std::int64_t HEADER_BYTES = 48;
+constexpr int64_t COPYRIGHT_OFFSET = 0;
+constexpr int64_t COPYRIGHT_BYTES = 28;
+constexpr int64_t CATALOG_OFFSET = 31;
+constexpr int64_t CATALOG_BYTES = 2;
+constexpr int64_t INTERNAL_NAME_OFFSET = 36;
+constexpr int64_t INTERNAL_NAME_BYTES = 12;
+constexpr int64_t HEADER_BYTES = 48;
 
 static_assert(COPYRIGHT_OFFSET + COPYRIGHT_BYTES <= CATALOG_OFFSET);
 static_assert(CATALOG_OFFSET + CATALOG_BYTES <= INTERNAL_NAME_OFFSET);
@@ -26,7 +26,7 @@ struct image_info {
     char copyright[COPYRIGHT_BYTES + 1];
     unsigned char catalog[CATALOG_BYTES];
     char internal_name[INTERNAL_NAME_BYTES + 1];
-    std::int64_t megabits;
+    int64_t megabits;
 };
 
 enum class image_error {

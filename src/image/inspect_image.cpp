@@ -1,10 +1,10 @@
 #include "image/inspect_image.hpp"
 
-#include <cstddef>
+#include <stddef.h>
 #include <sys/types.h>
 #include <unistd.h>
 
-static_assert(sizeof(off_t) == sizeof(std::int64_t), "image sizes need 64-bit file offsets");
+static_assert(sizeof(off_t) == sizeof(int64_t), "image sizes need 64-bit file offsets");
 
 namespace {
 
@@ -16,8 +16,8 @@ image_result failure(image_error error)
 }
 
 struct header_field {
-    std::int64_t offset;
-    std::int64_t bytes;
+    int64_t offset;
+    int64_t bytes;
     void *into;
 };
 
@@ -34,11 +34,11 @@ bool read_header(int fd, image_info &info)
     };
     if (lseek(fd, COPYRIGHT_OFFSET, SEEK_SET) == -1)
         return false;
-    std::int64_t position = COPYRIGHT_OFFSET;
+    int64_t position = COPYRIGHT_OFFSET;
     for (const header_field &field : fields) {
         if (field.offset != position && lseek(fd, field.offset - position, SEEK_CUR) == -1)
             return false;
-        const ssize_t got = read(fd, field.into, static_cast<std::size_t>(field.bytes));
+        const ssize_t got = read(fd, field.into, static_cast<size_t>(field.bytes));
         if (got == -1)
             return false;
         position = field.offset + got;
