@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The built tool end to end: usage, reports, the two messages, special files and terminal safety.
-# Usage: cli_test.sh PATH_TO_VORLUND
+# Usage: cli_test.sh PATH_TO_VORLUND MAJOR.MINOR (the version the banner's title names)
+# shellcheck disable=SC2016 # sh -c scripts are single-quoted: their words come as $0, $1, ...
+# shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
 huge=/dev/shm/vorlund_test_$$ # tmpfs takes a sparse 256 TiB file; most disks do not
 scratch+=("$huge")
@@ -9,7 +11,8 @@ line() { sed -n "$1p" <<<"$banner"; }
 empty="|$(printf '%43s' '')|"
 faults=
 [ "$(printf '%s' "$banner" | awk '{ printf "%d ", length($0) }')" = "0 40 44 44 44$(printf ' 45%.0s' {6..16}) " ] || faults+=" widths"
-[ "$(line 14)" = "|                Vorlund v1.1               |" ] || faults+=" title"
+title="Vorlund v$2" && left=$(((43 - ${#title} + 1) / 2)) # an odd spare column goes to the left
+[ "$(line 14)" = "|$(printf "%${left}s%s%$((43 - left - ${#title}))s" '' "$title" '')|" ] || faults+=" title"
 [ "$(line 13)$(line 15)" = "$empty$empty" ] || faults+=" empty lines"
 [ "$(grep -c '^|.*|$' <<<"$banner")" = 9 ] || faults+=" box edges"
 tags="^\`-\[[^]]*\]-+\[[^]]*\]-'\$" # tags open in column 3 and close in column 43
@@ -30,9 +33,11 @@ mkdir -m 755 "$public" && chmod 711 "$work" && cp "$bin" "$public/vorlund"
 image "$public/unreadable.ngp" 128K 'NOBODY MAY READ THIS........' '\000\000' 'UNREADABLE..' &&
     chmod 000 "$public/unreadable.ngp"
 
-check "no argument" "$banner$USAGE" "" "$bin"
-check "two arguments" "$banner$USAGE" "" "$bin" "$work/high.ngp" "$work/high.ngp"
-check "started under another name" "$banner$USAGE" "" "$work/other-name"
+mkdir "$work/build" && sh "$tests/../../samples/make-sample" "$work/build/sample.ngp"
+
+check "no argument" "$usage_out" "" "$bin"
+check "two arguments" "$usage_out" "" "$bin" "$work/high.ngp" "$work/high.ngp"
+check "started under another name" "$usage_out" "" "$work/other-name"
 check "missing path" "" "$IO" "$bin" "$work/missing.ngp"
 check "empty argument" "" "$IO" "$bin" ""
 check "one byte over a megabit" "" "$SIZE" "$bin" "$work/over.ngp"
@@ -56,8 +61,12 @@ for file in "$work/empty.ngp" /dev/null /dev/zero; do # size 0: a whole number o
     report "$file" '' '' 0000 0
     check "empty: $file" "$REPLY" "" "$bin" "$file"
 done
+slurp "$tests/expected/sample.out"
+check "the sample image" "$REPLY" "" sh -c 'cd "$1" && exec "$0" build/sample.ngp' "$bin" "$work"
 report "$path" 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
 check "sixteen megabits" "$REPLY" "" "$bin" "$path"
+# The image then opens as descriptor 0, which is no failure.
+check "standard input closed" "$REPLY" "" sh -c 'exec "$0" "$1" <&-' "$bin" "$path"
 report "$work/high.ngp" 'HIGH BYTES' 'HIGH CATALOG BYTES..........' 80ff 1
 check "catalog bytes of 0x80 and up" "$REPLY" "" "$bin" "$work/high.ngp"
 report "$huge" '' '' 0000 2147483648

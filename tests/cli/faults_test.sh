@@ -1,34 +1,55 @@
 #!/usr/bin/env bash
-# Each system call of a run made to fail in turn, by strace's syscall tampering: nothing reaches
-# standard output before the header has been read, and every failure ends in the I/O message.
+# The system calls of a run on the image: first the exact calls of a good run, then each call made
+# to fail in turn by strace's syscall tampering. Nothing reaches standard output before the header
+# has been read, and every failure ends in the I/O message. Each call is named by all its names,
+# so that the table holds on glibc and musl, 32-bit and 64-bit.
 # Usage: faults_test.sh PATH_TO_VORLUND
+# shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
 # In a sanitizer build: LeakSanitizer cannot run under ptrace. The other suites keep it.
 export ASAN_OPTIONS=detect_leaks=0
+needs "every system call" strace || { finish; exit; }
 
-needs "every fault" strace || { finish; exit; }
 target=$work/faults.ngp
 image "$target" 128K 'FAULTS ARE INJECTED HERE....' '\022\064' 'FAULT IMAGE.'
+OPEN=open,openat LSEEK='lseek,?_llseek' READ=read CLOSE=close WRITE=write,writev
+
+# Each field read at its offset by a call of its own, and nothing else read; the descriptor closed
+# once, at the end. Which number the descriptor gets depends on what the caller left open, so the
+# one the first call names is called fd. 32-bit systems seek with _llseek, which returns the
+# position through a pointer.
+timeout 10 strace -qq -a0 -s0 -e signal=none -e "trace=$LSEEK,$READ,$CLOSE" -o "$work/trace" \
+    -P "$target" "$bin" "$target" >/dev/null
+fd=$(sed -n '1s/^[_a-z]*(\([0-9]*\),.*/\1/p' "$work/trace")
+expect "the calls on the image" "lseek(fd, 0, SEEK_END) = 131072
+lseek(fd, 0, SEEK_SET) = 0
+read(fd, \"\"..., 28) = 28
+lseek(fd, 3, SEEK_CUR) = 31
+read(fd, \"\"..., 2) = 2
+lseek(fd, 3, SEEK_CUR) = 36
+read(fd, \"\"..., 12) = 12
+close(fd) = 0" "$(sed -e 's/^_llseek(\([0-9]*\), \([0-9]*\), \[\([0-9]*\)\], \(SEEK_[A-Z]*\)) = 0$/lseek(\1, \2, \4) = \3/' \
+    -e "s/^\([a-z]*\)($fd\([,)]\)/\1(fd\2/" "$work/trace")"
 
 # fault NAME STDOUT STDERR PATH INJECTION: the INJECTION counts only the calls that act on PATH.
 fault() {
     check "$1" "$2" "$3" strace -qq -o /dev/null -P "$4" -e "inject=$5" "$bin" "$target"
 }
 
-fault "open" "" "$IO" "$target" openat:error=EACCES
-fault "seek to the end" "" "$IO" "$target" lseek:error=EIO:when=1
-fault "rewind" "" "$IO" "$target" lseek:error=EIO:when=2
-fault "copyright read" "" "$IO" "$target" read:error=EIO:when=1
-fault "seek to the catalog" "" "$IO" "$target" lseek:error=EIO:when=3
-fault "catalog read" "" "$IO" "$target" read:error=EIO:when=2
-fault "seek to the name" "" "$IO" "$target" lseek:error=EIO:when=4
-fault "name read" "" "$IO" "$target" read:error=EIO:when=3
-fault "write of the report" "" "$IO" "$work/out" write:error=ENOSPC
+fault "open" "" "$IO" "$target" "$OPEN:error=EACCES"
+fault "seek to the end" "" "$IO" "$target" "$LSEEK:error=EIO:when=1"
+fault "rewind" "" "$IO" "$target" "$LSEEK:error=EIO:when=2"
+fault "copyright read" "" "$IO" "$target" "$READ:error=EIO:when=1"
+fault "seek to the catalog" "" "$IO" "$target" "$LSEEK:error=EIO:when=3"
+fault "catalog read" "" "$IO" "$target" "$READ:error=EIO:when=2"
+fault "seek to the name" "" "$IO" "$target" "$LSEEK:error=EIO:when=4"
+fault "name read" "" "$IO" "$target" "$READ:error=EIO:when=3"
+fault "write of the report" "" "$IO" "$work/out" "$WRITE:error=ENOSPC"
 report "$target" 'FAULT IMAGE.' 'FAULTS ARE INJECTED HERE....' 1234 1
-fault "close, after the report" "$REPLY" "$IO" "$target" close:error=EIO
+fault "close, after the report" "$REPLY" "$IO" "$target" "$CLOSE:error=EIO"
 # Reads that bring nothing are no failure, and the fields after them are still read in place.
 report "$target" 'FAULT IMAGE.' '' 1234 1
-fault "copyright read of 0 bytes" "$REPLY" "" "$target" read:retval=0:when=1
+fault "copyright read of 0 bytes" "$REPLY" "" "$target" "$READ:retval=0:when=1"
 report "$target" 'FAULT IMAGE.' 'FAULTS ARE INJECTED HERE....' 0000 1
-fault "catalog read of 0 bytes" "$REPLY" "" "$target" read:retval=0:when=2
+fault "catalog read of 0 bytes" "$REPLY" "" "$target" "$READ:retval=0:when=2"
 finish

@@ -2,6 +2,8 @@
 # What a run costs beyond its output: no heap allocation on any path, the C library as the only
 # shared library, and the whole output in one write(2), to a pipe and to a terminal alike.
 # Usage: footprint_test.sh PATH_TO_VORLUND (a build without sanitizers, which bring their own)
+# shellcheck disable=SC2016 # sh -c scripts are single-quoted: their words come as $0, $1, ...
+# shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
 
 target=$work/footprint.ngp
@@ -12,7 +14,7 @@ truncate -s 100 "$work/bad-size.ngp"
 allocations() {
     local out=$1
     shift
-    valgrind --log-fd=3 "$bin" "$@" 3>&1 >"$out" 2>/dev/null |
+    timeout 20 valgrind --log-fd=3 "$bin" "$@" 3>&1 >"$out" 2>/dev/null |
         sed -n 's/.*total heap usage: \([0-9,]*\) allocs.*/\1/p'
 }
 
@@ -33,7 +35,7 @@ expect "C library only" "libc.so.6 " "$needed"
 # writes: how many writes the last traced run made to standard output.
 writes() { grep -cE '^(write|writev|pwrite64|pwritev2?)\(1,' "$work/writes"; }
 export LOG=$work/writes BIN=$bin IMAGE=$target
-traced='strace -o "$LOG" -e trace=write,writev,pwrite64,pwritev,pwritev2 "$BIN" "$IMAGE"'
+traced='timeout 10 strace -o "$LOG" -e trace=write,writev,pwrite64,pwritev,pwritev2 "$BIN" "$IMAGE"'
 if needs "one write into a pipe" strace; then
     sh -c "$traced" | cat >/dev/null
     expect "one write into a pipe" 1 "$(writes)"

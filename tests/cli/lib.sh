@@ -1,9 +1,12 @@
-# Shared by the end-to-end tests: the tool's fixed texts, the expected report, and `check`, which
+# shellcheck shell=bash disable=SC2034 # what it sets is for the scripts that source it
+# Shared by the end-to-end tests: the tool's fixed texts, the expected outputs, and `check`, which
 # runs one case and compares standard output, standard error and the exit status byte for byte.
+# The expected banner comes from expected/usage.out, never from the tool under test.
 # Sourced with the tool's path as $1: sets `bin` to it and `work` to a scratch directory that goes
 # at exit (`scratch` lists what else goes with it). A script ends with `finish`: status 0 when
 # every case passed, 1 when one failed, and 77 (skipped) when none failed but some could not run.
 set -u
+tests=$(realpath "$(dirname "${BASH_SOURCE[0]}")")
 bin=$(realpath "$1")
 work=$(realpath "$(mktemp -d)")
 scratch=()
@@ -48,10 +51,12 @@ check() {
 }
 
 # image FILE SIZE COPYRIGHT CATALOG NAME: fields from printf formats, 0xff in every other byte.
-image() {
-    printf "$3\\377\\377\\377$4\\377\\377\\377$5\\377\\377" >"$1"
-    [ "$(wc -c <"$1")" = 50 ] || verdict "test image $1" " header not 48 bytes"
-    truncate -s "$2" "$1"
+image() { sh "$tests/../../samples/make-image" "$@" || verdict "test image $1" " not written"; }
+
+# slurp FILE: sets REPLY to all of FILE, its last newlines included.
+slurp() {
+    REPLY=$(cat "$1" && echo x)
+    REPLY=${REPLY%x}
 }
 
 # report PATH NAME COPYRIGHT CATALOG MEGABITS: sets REPLY to the expected standard output.
@@ -61,9 +66,9 @@ report() {
 }
 
 # The banner, as the usage text shows it: the expected reports start with it.
-"$bin" >"$work/usage"
-banner=$(cat "$work/usage" && echo x)
-banner=${banner%"$USAGE"x}
+slurp "$tests/expected/usage.out" && usage_out=$REPLY
+banner=${usage_out%"$USAGE"}
+[ "$banner$USAGE" = "$usage_out" ] || verdict "expected/usage.out" " does not end in the usage text"
 
 finish() {
     printf '%s%d passed, %d failed\n' "$skipped" "$passed" "$failed"
