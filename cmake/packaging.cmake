@@ -92,7 +92,7 @@ file(READ LICENSE license)
 if(NOT license MATCHES "Copyright \\(c\\) ([^\n]+)\n\n(.+)$")
     message(FATAL_ERROR "LICENSE: no copyright line followed by the terms")
 endif()
-set(holder "${CMAKE_MATCH_1}")
+set(VORLUND_COPYRIGHT "${CMAKE_MATCH_1}")
 string(STRIP "${CMAKE_MATCH_2}" terms)
 string(REPLACE "\n\n" "\n.\n" terms "${terms}")
 string(REPLACE "\n" "\n " terms "${terms}")
@@ -103,7 +103,7 @@ file(
 Upstream-Name: ${PROJECT_NAME}
 
 Files: *
-Copyright: ${holder}
+Copyright: ${VORLUND_COPYRIGHT}
 License: Expat
  ${terms}
 "
