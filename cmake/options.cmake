@@ -16,6 +16,11 @@ if(VORLUND_WERROR)
     add_compile_options(-Werror)
 endif()
 
+# valgrind 3.19 cannot read the DWARF 5 that clang 14 writes by default.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    add_compile_options("$<$<CONFIG:Debug,RelWithDebInfo>:-gdwarf-4>")
+endif()
+
 # Image sizes and positions are 64-bit on every platform.
 add_compile_definitions(_FILE_OFFSET_BITS=64)
 
@@ -38,9 +43,12 @@ endif()
 # protector, a read-only GOT bound at start-up, and fortified C library calls. Those need the
 # optimiser (without it glibc warns, which -Werror makes fatal) and would hide calls from the
 # sanitizers, which check the same and more. -U first: a compiler may define its own level.
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-include(CheckPIESupported)
-check_pie_supported()
+# musl as Debian ships it has no start file for a static PIE, so a static build is not PIE.
+if(NOT VORLUND_STATIC)
+    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    include(CheckPIESupported)
+    check_pie_supported()
+endif()
 add_compile_options(-fstack-protector-strong)
 add_link_options(LINKER:-z,relro,-z,now)
 if(NOT VORLUND_SANITIZE AND NOT VORLUND_FUZZ)
