@@ -29,7 +29,7 @@ path=$work/dir/../dir/sub/16.ngp
 as_nobody=()
 [ "$(id -u)" != 0 ] || as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 public=$work/public
-mkdir -m 755 "$public" && chmod 711 "$work" && cp "$bin" "$public/vorlund"
+mkdir -m 755 "$public" && chmod 711 "$work" && place "$public"
 image "$public/unreadable.ngp" 128K 'NOBODY MAY READ THIS........' '\000\000' 'UNREADABLE..' &&
     chmod 000 "$public/unreadable.ngp"
 

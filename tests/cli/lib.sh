@@ -2,15 +2,29 @@
 # Shared by the end-to-end tests: the tool's fixed texts, the expected outputs, and `check`, which
 # runs one case and compares standard output, standard error and the exit status byte for byte.
 # The expected banner comes from expected/usage.out, never from the tool under test.
-# Sourced with the tool's path as $1: sets `bin` to it and `work` to a scratch directory that goes
-# at exit (`scratch` lists what else goes with it). A script ends with `finish`: status 0 when
-# every case passed, 1 when one failed, and 77 (skipped) when none failed but some could not run.
+# Sourced with the tool's path as $1: sets `tool` to it, `bin` to the command that runs it, and
+# `work` to a scratch directory that goes at exit (`scratch` lists what else goes with it). In a
+# cross build VORLUND_EMULATOR holds the emulator, and `bin` puts it in front of the tool. A
+# script ends with `finish`: status 0 when every case passed, 1 when one failed, and 77 (skipped)
+# when none failed but some could not run.
 set -u
 tests=$(realpath "$(dirname "${BASH_SOURCE[0]}")")
-bin=$(realpath "$1")
+tool=$(realpath "$1")
 work=$(realpath "$(mktemp -d)")
 scratch=()
 trap 'rm -rf "$work" "${scratch[@]}"' EXIT
+
+# place DIR: a copy of the tool in DIR, to be run as DIR/vorlund whatever the build.
+place() {
+    if [ -z "${VORLUND_EMULATOR:-}" ]; then
+        cp "$tool" "$1/vorlund"
+    else
+        cp "$tool" "$1/vorlund.target"
+        printf '#!/bin/sh\nexec %s %q "$@"\n' "$VORLUND_EMULATOR" "$1/vorlund.target" >"$1/vorlund"
+        chmod 755 "$1/vorlund"
+    fi
+}
+mkdir "$work/bin" && place "$work/bin" && bin=$work/bin/vorlund
 IO=$'File IO error encountered. Aborting...\n'
 SIZE=$'Incorrect filesize. Corrupt image?\n'
 USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
@@ -32,6 +46,13 @@ needs() {
     for tool; do command -v "$tool" >/dev/null || missing+=" $tool"; done
     [ -z "$missing" ] || skipped+="skipped: $what: not installed:$missing"$'\n'
     [ -z "$missing" ]
+}
+
+# native WHAT: true unless the tool runs under an emulator, which strace and valgrind would
+# watch instead of the tool; otherwise WHAT is reported as skipped.
+native() {
+    [ -z "${VORLUND_EMULATOR:-}" ] || skipped+="skipped: $1: runs under an emulator"$'\n'
+    [ -z "${VORLUND_EMULATOR:-}" ]
 }
 
 holds() { cmp -s "$1" <(printf '%s' "$2"); } # FILE TEXT
