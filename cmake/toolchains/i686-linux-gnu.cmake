@@ -1,12 +1,6 @@
-# A cross build for 32-bit x86, with Debian's g++-i686-linux-gnu; the tests run the
-# binaries under qemu-user's qemu-i386 (Debian package qemu-user).
-set(CMAKE_SYSTEM_NAME Linux)
+# A cross build for 32-bit x86, where file offsets need _FILE_OFFSET_BITS=64 to reach 64 bits.
+# Debian packages: g++-i686-linux-gnu, qemu-user.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-linux-gnu-gcc) # GoogleTest, built from its sources, also needs C
-set(CMAKE_CXX_COMPILER i686-linux-gnu-g++)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386 -L /usr/i686-linux-gnu)
+set(VORLUND_TARGET i686-linux-gnu)
+set(VORLUND_QEMU qemu-i386)
+include("${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake")

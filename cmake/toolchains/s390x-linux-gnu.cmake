@@ -1,12 +1,6 @@
-# A cross build for 64-bit big-endian IBM Z, with Debian's g++-s390x-linux-gnu; the tests run the
-# binaries under qemu-user's qemu-s390x (Debian package qemu-user).
-set(CMAKE_SYSTEM_NAME Linux)
+# A cross build for 64-bit IBM Z, a big-endian machine.
+# Debian packages: g++-s390x-linux-gnu, qemu-user.
 set(CMAKE_SYSTEM_PROCESSOR s390x)
-set(CMAKE_C_COMPILER s390x-linux-gnu-gcc) # GoogleTest, built from its sources, also needs C
-set(CMAKE_CXX_COMPILER s390x-linux-gnu-g++)
-set(CMAKE_FIND_ROOT_PATH /usr/s390x-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-s390x -L /usr/s390x-linux-gnu)
+set(VORLUND_TARGET s390x-linux-gnu)
+set(VORLUND_QEMU qemu-s390x)
+include("${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake")
