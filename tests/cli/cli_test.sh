@@ -76,14 +76,41 @@ check "256 TiB sparse file" "$REPLY" "" "$bin" "$huge"
 # texts keep printable ASCII (0x20 to 0x7e) only. The path keeps valid UTF-8 but the controls: C0,
 # DEL, and C1 (0xc2 0x80 to 0xc2 0x9f; 0xc2 0x9b is CSI). A byte that starts no valid sequence
 # (a stray continuation, an overlong form, a surrogate, past U+10FFFF, cut short) is one '?' too.
-# Each pair of sequences is the last refused form and the first shown one, or the other way round.
-ascii=$'\e]0;t\a\x1f ~\x7f' c1=$'\xc2\x9f\xc2\xa0\xc2\x9b\x9b' overlong=$'\xc0\xaf\xe0\x9f\xbf\xe0\xa0\x80'
-high=$'\xed\x9f\xbf\xed\xa0\x80\xf0\x8f\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\xf4\x90\x80\x80\xdf\xbf\xe2\x82'
-hostile=$work/$ascii$c1$overlong$high.ngp
+# Each row of the name: its bytes, as printf formats, and what a terminal shows of them; for every
+# lead byte range, its first and last lead, the lowest and highest second byte, and the byte just
+# outside either end.
+name= shown=
+while read -r bytes terminal; do
+    # shellcheck disable=SC2059 # the rows are formats, so that they can hold any byte
+    name+=$(printf "$bytes") && shown+=$(printf "$terminal")
+done <<'ROWS'
+\033]0;t\007\037\040~\177  ?]0;t??\040~?
+\200\277\200\301\277          ?????
+\302\200\302\237\302\233    ???
+\302\240\337\277            \302\240\337\277
+\303\177\337\300            ????
+\340\237\277\340\300\200    ??????
+\340\240\200\340\277\277    \340\240\200\340\277\277
+\341\200\200\354\277\277    \341\200\200\354\277\277
+\341\177\354\300            ????
+\355\200\200\355\237\277    \355\200\200\355\237\277
+\355\177\355\240\200        ?????
+\356\200\200\357\277\277    \356\200\200\357\277\277
+\356\177\357\300            ????
+\360\220\200\200\360\277\277\277  \360\220\200\200\360\277\277\277
+\360\217\277\277\360\300    ??????
+\361\200\200\200\363\277\277\277  \361\200\200\200\363\277\277\277
+\361\177\363\300            ????
+\364\200\200\200\364\217\277\277  \364\200\200\200\364\217\277\277
+\364\177\364\220\200\200    ??????
+\365\200\200\200            ????
+\342\202\177\342\202\300    ??????
+\361\200\200\177\342\202.    ??????.
+ROWS
+hostile=$work/$name.ngp
 image "$hostile" 128K '\033[2J\007\037 ~\177\200\302\233\351COPYRIGHT......' '\000\000' '\033]0;NAME\007\000\000\000'
 report "$hostile" $'\e]0;NAME\a' $'\e[2J\a\x1f ~\x7f\x80\xc2\x9b\xe9COPYRIGHT......' 0000 1
 check "raw bytes into a pipe" "$REPLY" "" "$bin" "$hostile"
-shown="?]0;t?? ~??"$'\xc2\xa0'"???????"$'\xe0\xa0\x80\xed\x9f\xbf'"???????"$'\xf0\x90\x80\x80\xf4\x8f\xbf\xbf'"????"$'\xdf\xbf'"??"
 report "$work/$shown.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
 # script(1) hands its command to $SHELL, perhaps a plain sh: the path travels in the environment.
 needs "safe bytes on a terminal" script &&
