@@ -78,7 +78,8 @@ check "256 TiB sparse file" "$REPLY" "" "$bin" "$huge"
 # (a stray continuation, an overlong form, a surrogate, past U+10FFFF, cut short) is one '?' too.
 # Each row of the name: its bytes, as printf formats, and what a terminal shows of them; for every
 # lead byte range, its first and last lead, the lowest and highest second byte, and the byte just
-# outside either end.
+# outside either end, followed by as many continuation bytes as the lead asks for, so that only
+# the byte out of range can refuse it.
 name= shown=
 while read -r bytes terminal; do
     # shellcheck disable=SC2059 # the rows are formats, so that they can hold any byte
@@ -86,23 +87,24 @@ while read -r bytes terminal; do
 done <<'ROWS'
 \033]0;t\007\037\040~\177  ?]0;t??\040~?
 \200\277\200\301\277          ?????
+\200\200\200\200\220\220\200\200  ????????
 \302\200\302\237\302\233    ???
 \302\240\337\277            \302\240\337\277
 \303\177\337\300            ????
 \340\237\277\340\300\200    ??????
 \340\240\200\340\277\277    \340\240\200\340\277\277
 \341\200\200\354\277\277    \341\200\200\354\277\277
-\341\177\354\300            ????
+\341\177\200\354\300\200    ??????
 \355\200\200\355\237\277    \355\200\200\355\237\277
-\355\177\355\240\200        ?????
+\355\177\200\355\240\200    ??????
 \356\200\200\357\277\277    \356\200\200\357\277\277
-\356\177\357\300            ????
+\356\177\200\357\300\200    ??????
 \360\220\200\200\360\277\277\277  \360\220\200\200\360\277\277\277
-\360\217\277\277\360\300    ??????
+\360\217\277\277\360\300\200\200  ????????
 \361\200\200\200\363\277\277\277  \361\200\200\200\363\277\277\277
-\361\177\363\300            ????
+\361\177\200\200\363\300\200\200  ????????
 \364\200\200\200\364\217\277\277  \364\200\200\200\364\217\277\277
-\364\177\364\220\200\200    ??????
+\364\177\200\200\364\220\200\200  ????????
 \365\200\200\200            ????
 \342\202\177\342\202\300    ??????
 \361\200\200\177\342\202.    ??????.
