@@ -80,7 +80,7 @@ check "256 TiB sparse file" "$REPLY" "" "$bin" "$huge"
 # lead byte range, its first and last lead, the lowest and highest second byte, and the byte just
 # outside either end, followed by as many continuation bytes as the lead asks for, so that only
 # the byte out of range can refuse it.
-name= shown=
+name='' shown=''
 while read -r bytes terminal; do
     # shellcheck disable=SC2059 # the rows are formats, so that they can hold any byte
     name+=$(printf "$bytes") && shown+=$(printf "$terminal")
