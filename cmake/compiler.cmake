@@ -6,19 +6,16 @@ if(VORLUND_FUZZ AND NOT DEFINED CMAKE_CXX_COMPILER)
     set(CMAKE_CXX_COMPILER clang++)
 endif()
 
-# A static build against musl, whose compiler specs (Debian's musl-tools) turn g++ into a musl
-# compiler: a binary that needs nothing installed and starts far faster than a dynamic one.
+# A static build against musl: a binary that needs nothing installed and starts far faster than a
+# dynamic one. musl-gcc (Debian's musl-tools) is gcc with musl's headers and libraries; as gcc, it
+# compiles C++ but links no C++ library, which the code does not need.
 option(VORLUND_STATIC "Link statically against musl (Debian package musl-tools)" OFF)
 if(VORLUND_STATIC)
-    cmake_host_system_information(RESULT machine QUERY OS_PLATFORM)
-    set(VORLUND_MUSL_SPECS "/usr/lib/${machine}-linux-musl/musl-gcc.specs")
-    if(NOT EXISTS "${VORLUND_MUSL_SPECS}")
-        message(FATAL_ERROR "VORLUND_STATIC needs musl's compiler specs, ${VORLUND_MUSL_SPECS}: "
-                            "install the package musl-tools (apt-get install musl-tools)")
+    find_program(VORLUND_MUSL_GCC musl-gcc)
+    if(NOT VORLUND_MUSL_GCC)
+        message(FATAL_ERROR "VORLUND_STATIC needs musl-gcc: install the package musl-tools "
+                            "(apt-get install musl-tools)")
     endif()
-    if(NOT DEFINED CMAKE_CXX_COMPILER)
-        set(CMAKE_CXX_COMPILER g++)
-    endif()
-    set(CMAKE_CXX_FLAGS_INIT "-specs ${VORLUND_MUSL_SPECS}")
+    set(CMAKE_CXX_COMPILER "${VORLUND_MUSL_GCC}")
     set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 endif()
