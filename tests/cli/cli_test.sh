@@ -76,38 +76,27 @@ check "256 TiB sparse file" "$REPLY" "" "$bin" "$huge"
 # texts keep printable ASCII (0x20 to 0x7e) only. The path keeps valid UTF-8 but the controls: C0,
 # DEL, and C1 (0xc2 0x80 to 0xc2 0x9f; 0xc2 0x9b is CSI). A byte that starts no valid sequence
 # (a stray continuation, an overlong form, a surrogate, past U+10FFFF, cut short) is one '?' too.
-# Each row of the name: its bytes, as printf formats, and what a terminal shows of them; for every
-# lead byte range, its first and last lead, the lowest and highest second byte, and the byte just
-# outside either end, followed by as many continuation bytes as the lead asks for, so that only
-# the byte out of range can refuse it.
+# Each row of the name: its bytes, as printf formats, and what a terminal shows of them. A row for
+# ASCII, one for stray continuation bytes, then one for each lead byte range: its first and last
+# lead, its lowest and highest second byte, and the bytes just outside either end, each followed
+# by as many continuation bytes as the lead asks for, so that only the byte out of range can
+# refuse it; the last row is for third and fourth bytes.
 name='' shown=''
 while read -r bytes terminal; do
     # shellcheck disable=SC2059 # the rows are formats, so that they can hold any byte
     name+=$(printf "$bytes") && shown+=$(printf "$terminal")
 done <<'ROWS'
-\033]0;t\007\037\040~\177  ?]0;t??\040~?
-\200\277\200\301\277          ?????
-\200\200\200\200\220\220\200\200  ????????
-\302\200\302\237\302\233    ???
-\302\240\337\277            \302\240\337\277
-\303\177\337\300            ????
-\340\237\277\340\300\200    ??????
-\340\240\200\340\277\277    \340\240\200\340\277\277
-\341\200\200\354\277\277    \341\200\200\354\277\277
-\341\177\200\354\300\200    ??????
-\355\200\200\355\237\277    \355\200\200\355\237\277
-\355\177\200\355\240\200    ??????
-\356\277\277\357\200\200    \356\277\277\357\200\200
-\356\177\200\357\300\200    ??????
-\360\220\200\200\360\277\277\277  \360\220\200\200\360\277\277\277
-\360\217\277\277\360\300\200\200  ????????
-\361\200\200\200\363\277\277\277  \361\200\200\200\363\277\277\277
-\361\177\200\200\363\300\200\200  ????????
-\364\200\200\200\364\217\277\277  \364\200\200\200\364\217\277\277
-\364\177\200\200\364\220\200\200  ????????
-\365\200\200\200            ????
-\342\202\177\342\202\300    ??????
-\361\200\200\177\342\202.    ??????.
+\033]0;t\007\037\040~\177 ?]0;t??\040~?
+\200\277\200\301\277\200\200\200\200\220\220\200\200 ?????????????
+\302\200\302\237\302\233\302\240\337\277\303\177\337\300 ???\302\240\337\277????
+\340\237\277\340\300\200\340\240\200\340\277\277 ??????\340\240\200\340\277\277
+\341\200\200\354\277\277\341\177\200\354\300\200 \341\200\200\354\277\277??????
+\355\200\200\355\237\277\355\177\200\355\240\200 \355\200\200\355\237\277??????
+\356\277\277\357\200\200\356\177\200\357\300\200 \356\277\277\357\200\200??????
+\360\220\200\200\360\277\277\277\360\217\277\277\360\300\200\200 \360\220\200\200\360\277\277\277????????
+\361\200\200\200\363\277\277\277\361\177\200\200\363\300\200\200 \361\200\200\200\363\277\277\277????????
+\364\200\200\200\364\217\277\277\364\177\200\200\364\220\200\200 \364\200\200\200\364\217\277\277????????
+\365\200\200\200\342\202\177\342\202\300\361\200\200\177\342\202. ????????????????.
 ROWS
 hostile=$work/$name.ngp
 image "$hostile" 128K '\033[2J\007\037 ~\177\200\302\233\351COPYRIGHT......' '\000\000' '\033]0;NAME\007\000\000\000'

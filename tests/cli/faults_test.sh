@@ -8,10 +8,7 @@
 . "$(dirname "$0")/lib.sh"
 # In a sanitizer build: LeakSanitizer cannot run under ptrace. The other suites keep it.
 export ASAN_OPTIONS=detect_leaks=0
-if ! native "every system call" || ! needs "every system call" strace; then
-    finish
-    exit
-fi
+needs "every system call" strace || { finish; exit; }
 
 target=$work/faults.ngp
 image "$target" 128K 'FAULTS ARE INJECTED HERE....' '\022\064' 'FAULT IMAGE.'

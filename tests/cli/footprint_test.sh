@@ -29,7 +29,7 @@ allocations() {
 }
 
 counter=valgrind && [ "$linkage" = dynamic ] || counter=strace
-native "heap allocations" && needs "heap allocations" "$counter" && while read -r name out args; do
+needs "heap allocations" "$counter" && while read -r name out args; do
     # shellcheck disable=SC2086 # args is a list of words
     expect "no heap: $name" 0 "$(allocations "$out" $args)"
 done <<ROWS
@@ -53,12 +53,12 @@ fi
 writes() { grep -cE '^(write|writev|pwrite64|pwritev2?)\(1,' "$work/writes"; }
 export LOG=$work/writes BIN=$bin IMAGE=$target
 traced='timeout 10 strace -o "$LOG" -e trace=write,writev,pwrite64,pwritev,pwritev2 "$BIN" "$IMAGE"'
-if native "one write into a pipe" && needs "one write into a pipe" strace; then
+if needs "one write into a pipe" strace; then
     sh -c "$traced" | cat >/dev/null
     expect "one write into a pipe" 1 "$(writes)"
 fi
 # script(1) hands its command to $SHELL, perhaps a plain sh: the paths travel in the environment.
-if native "one write to a terminal" && needs "one write to a terminal" strace script; then
+if needs "one write to a terminal" strace script; then
     script -qec "$traced" /dev/null >/dev/null </dev/null
     expect "one write to a terminal" 1 "$(writes)"
 fi
