@@ -7,15 +7,9 @@ if(VORLUND_FUZZ AND NOT DEFINED CMAKE_CXX_COMPILER)
 endif()
 
 # A static build against musl: a binary that needs nothing installed and starts far faster than a
-# dynamic one. musl-gcc (Debian's musl-tools) is gcc with musl's headers and libraries; as gcc, it
-# compiles C++ but links no C++ library, which the code does not need.
-option(VORLUND_STATIC "Link statically against musl (Debian package musl-tools)" OFF)
-if(VORLUND_STATIC)
-    find_program(VORLUND_MUSL_GCC musl-gcc)
-    if(NOT VORLUND_MUSL_GCC)
-        message(FATAL_ERROR "VORLUND_STATIC needs musl-gcc: install the package musl-tools "
-                            "(apt-get install musl-tools)")
-    endif()
-    set(CMAKE_CXX_COMPILER "${VORLUND_MUSL_GCC}")
-    set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# dynamic one. A cross toolchain file makes the same choice for its target.
+option(VORLUND_STATIC "Link statically against musl, as a static PIE (Debian: musl-tools)" OFF)
+if(VORLUND_STATIC AND NOT CMAKE_TOOLCHAIN_FILE)
+    set(VORLUND_GCC gcc)
+    include("${CMAKE_CURRENT_LIST_DIR}/musl-static.cmake")
 endif()

@@ -1,10 +1,17 @@
-# Not a toolchain of its own: what the cross toolchains here share. Each sets CMAKE_SYSTEM_PROCESSOR,
-# VORLUND_TARGET (the GNU triple of Debian's g++-TARGET) and VORLUND_QEMU (qemu-user's emulator for
-# it), then includes this file. The tests run the target's binaries under that emulator, with the
-# target's C library from Debian's cross packages.
+# Not a toolchain of its own: what the cross toolchains here share. Each sets
+# CMAKE_SYSTEM_PROCESSOR, VORLUND_TARGET (the GNU triple of Debian's g++-TARGET), VORLUND_QEMU
+# (qemu-user's emulator for it) and its architecture's names in Debian and RPM packages
+# (VORLUND_DEB_ARCH, VORLUND_RPM_ARCH), then includes this file. The tests run the target's
+# binaries under that emulator, with the target's C library from Debian's cross packages; a
+# static build (VORLUND_STATIC) is made against the target's musl instead.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_C_COMPILER ${VORLUND_TARGET}-gcc) # GoogleTest, built from its sources, also needs C
-set(CMAKE_CXX_COMPILER ${VORLUND_TARGET}-g++)
+if(VORLUND_STATIC)
+    set(VORLUND_GCC ${VORLUND_TARGET}-gcc)
+    include("${CMAKE_CURRENT_LIST_DIR}/../musl-static.cmake")
+else()
+    set(CMAKE_CXX_COMPILER ${VORLUND_TARGET}-g++)
+endif()
 set(CMAKE_FIND_ROOT_PATH /usr/${VORLUND_TARGET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -3,4 +3,6 @@
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(VORLUND_TARGET i686-linux-gnu)
 set(VORLUND_QEMU qemu-i386)
+set(VORLUND_DEB_ARCH i386)
+set(VORLUND_RPM_ARCH i686)
 include("${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake")
