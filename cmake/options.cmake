@@ -39,22 +39,23 @@ if(VORLUND_FUZZ)
     add_link_options(${VORLUND_SANITIZERS})
 endif()
 
-# Hardened as Debian hardens its packages, in every build and not only in the package: PIE, a stack
-# protector, a read-only GOT bound at start-up, and fortified C library calls. Those need the
-# optimiser (without it glibc warns, which -Werror makes fatal) and would hide calls from the
-# sanitizers, which check the same and more. -U first: a compiler may define its own level.
-# musl as Debian ships it has no start file for a static PIE, so a static build is not PIE.
-if(NOT VORLUND_STATIC)
+# Hardened as Debian hardens its packages, in every build and not only in the package: PIE, a
+# stack protector, a read-only GOT bound at start-up, and fortified C library calls. A
+# distribution that brings its own flags turns this off.
+option(VORLUND_HARDENING "Build with PIE, a stack protector, full RELRO and _FORTIFY_SOURCE" ON)
+if(VORLUND_HARDENING)
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
     include(CheckPIESupported)
     check_pie_supported()
-endif()
-add_compile_options(-fstack-protector-strong)
-add_link_options(LINKER:-z,relro,-z,now)
-if(NOT VORLUND_SANITIZE AND NOT VORLUND_FUZZ)
-    add_compile_options("$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+    add_compile_options(-fstack-protector-strong)
+    add_link_options(LINKER:-z,relro,-z,now)
+    include(cmake/fortify.cmake)
 endif()
 
 # No path of the machine that built it in the binary (debug information, build ID), so that a
-# build in another directory gives the same bytes.
-add_compile_options("-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${PROJECT_BINARY_DIR}=.")
+# build in another directory gives the same bytes. A distribution whose tools read the paths
+# (debugedit, for its debug packages) turns this off.
+option(VORLUND_PREFIX_MAP "Write the source and build directories into the binary as ." ON)
+if(VORLUND_PREFIX_MAP)
+    add_compile_options("-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${PROJECT_BINARY_DIR}=.")
+endif()
