@@ -22,7 +22,7 @@ ln -s "$bin" "$work/other-name"
 mkdir -p "$work/dir/sub" && mkfifo "$work/fifo" && : >"$work/empty.ngp"
 image "$work/dir/sub/16.ngp" 2M 'COPYRIGHT ENDS IN BLANKS    ' '\000\131' 'SIXTEEN MBIT'
 image "$work/high.ngp" 128K 'HIGH CATALOG BYTES..........' '\200\377' 'HIGH BYTES\000\000'
-truncate -s 131073 "$work/over.ngp" && truncate -s 256T "$huge"
+truncate -s 131073 "$work/over.ngp"
 path=$work/dir/../dir/sub/16.ngp
 # Tests run as root, who reads any file: the unreadable one is tried by an unprivileged user.
 as_nobody=()
@@ -68,8 +68,12 @@ check "sixteen megabits" "$REPLY" "" "$bin" "$path"
 check "standard input closed" "$REPLY" "" sh -c 'exec "$0" "$1" <&-' "$bin" "$path"
 report "$work/high.ngp" 'HIGH BYTES' 'HIGH CATALOG BYTES..........' 80ff 1
 check "catalog bytes of 0x80 and up" "$REPLY" "" "$bin" "$work/high.ngp"
-report "$huge" '' '' 0000 2147483648
-check "256 TiB sparse file" "$REPLY" "" "$bin" "$huge"
+if truncate -s 256T "$huge" 2>/dev/null; then
+    report "$huge" '' '' 0000 2147483648
+    check "256 TiB sparse file" "$REPLY" "" "$bin" "$huge"
+else
+    skip "256 TiB sparse file" "/dev/shm takes no such file"
+fi
 
 # Bytes that could drive a terminal: raw into a pipe, one '?' each on a terminal. There the header
 # texts keep printable ASCII (0x20 to 0x7e) only. The path keeps valid UTF-8 but the controls: C0,

@@ -18,7 +18,7 @@ OPEN=open,openat LSEEK='lseek,?_llseek' READ=read CLOSE=close WRITE=write,writev
 # once, at the end. Which number the descriptor gets depends on what the caller left open, so the
 # one the first call names is called fd. 32-bit systems seek with _llseek, which returns the
 # position through a pointer.
-timeout 10 strace -qq -a0 -s0 -e signal=none -e "trace=$LSEEK,$READ,$CLOSE" -o "$work/trace" \
+timeout "$limit" strace -qq -a0 -s0 -e signal=none -e "trace=$LSEEK,$READ,$CLOSE" -o "$work/trace" \
     -P "$target" "$bin" "$target" >/dev/null
 fd=$(sed -n '1s/^[_a-z]*(\([0-9]*\),.*/\1/p' "$work/trace")
 expect "the calls on the image" "lseek(fd, 0, SEEK_END) = 131072

@@ -4,7 +4,8 @@
 # The expected banner comes from expected/usage.out, never from the tool under test.
 # Sourced with the tool's path as $1: sets `tool` to it, `bin` to the command that runs it, and
 # `work` to a scratch directory that goes at exit (`scratch` lists what else goes with it). In a
-# cross build VORLUND_EMULATOR holds the emulator, and `bin` puts it in front of the tool. A
+# cross build VORLUND_EMULATOR holds the emulator, and `bin` puts it in front of the tool. Each run
+# may take `limit` seconds, 10 times VORLUND_TIMEOUT_SCALE (1 unless set, for slow builders). A
 # script ends with `finish`: status 0 when every case passed, 1 when one failed, and 77 (skipped)
 # when none failed but some could not run.
 set -u
@@ -29,6 +30,7 @@ IO=$'File IO error encountered. Aborting...\n'
 SIZE=$'Incorrect filesize. Corrupt image?\n'
 USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
 EITHER_MESSAGE=either # as STDERR: the I/O text or the size text, whichever the file system makes
+limit=$((10 * ${VORLUND_TIMEOUT_SCALE:-1}))
 passed=0 failed=0 skipped=
 
 verdict() { # NAME FAULTS
@@ -39,14 +41,21 @@ expect() { # NAME WANTED ACTUAL
     if [ "$2" = "$3" ]; then verdict "$1" ""; else verdict "$1" " got '$3'"; fi
 }
 
+skip() { skipped+="skipped: $1: $2"$'\n'; } # WHAT WHY
+
 # needs WHAT TOOL...: true when every TOOL is installed and can watch the tool; otherwise WHAT is
-# reported as skipped. Under an emulator strace and valgrind would watch the emulator instead.
+# reported as skipped. Under an emulator strace and valgrind would watch the emulator instead, and
+# where ptrace is not permitted (a build chroot, a container) strace cannot attach at all.
 needs() {
     local what=$1 tool why=
     shift
     for tool; do command -v "$tool" >/dev/null || why+=" not installed: $tool;"; done
     [[ -z "${VORLUND_EMULATOR:-}" || ! " $* " =~ " strace "|" valgrind " ]] || why+=" runs under an emulator;"
-    [ -z "$why" ] || skipped+="skipped: $what:${why%;}"$'\n'
+    if [[ -z "$why" && " $* " == *" strace "* ]] && ! strace -qq -o /dev/null true 2>/dev/null; then
+        why+=" strace cannot trace here;"
+    fi
+    why=${why%;}
+    [ -z "$why" ] || skip "$what" "${why# }"
     [ -z "$why" ]
 }
 
@@ -56,7 +65,7 @@ holds() { cmp -s "$1" <(printf '%s' "$2"); } # FILE TEXT
 check() {
     local name=$1 out=$2 err=$3 faults=
     shift 3
-    timeout 10 "$@" >"$work/out" 2>"$work/err" </dev/null || faults+=" exit status $?"
+    timeout "$limit" "$@" >"$work/out" 2>"$work/err" </dev/null || faults+=" exit status $?"
     holds "$work/out" "$out" || faults+=" stdout"
     if [ "$err" = "$EITHER_MESSAGE" ]; then
         holds "$work/err" "$IO" || holds "$work/err" "$SIZE" || faults+=" stderr"
