@@ -5,16 +5,32 @@
 # every file but git's own and those of build directories.
 #
 # A binary package (run as a pre-build script, CPACK_TEMPORARY_DIRECTORY the staging directory):
-# its programs stripped as Debian strips its own, of symbols and of the compiler's .comment note.
+# its programs stripped as Debian strips its own, of symbols and of the compiler's .comment note,
+# and its documents in the package's own forms. Debian wants the licence as its copyright file and
+# the release notes as its changelog; RPM marks LICENSE and NEWS as what they are, and rpmlint
+# expects manual pages compressed by bzip2.
 
 if(CPACK_INSTALL_CMAKE_PROJECTS)
-    file(GLOB_RECURSE programs "${CPACK_TEMPORARY_DIRECTORY}/*/bin/*")
+    set(root "${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
+    file(GLOB programs "${root}/bin/*")
     foreach(program IN LISTS programs)
         execute_process(
             COMMAND "${VORLUND_STRIP}" --remove-section=.comment --remove-section=.note "${program}"
             COMMAND_ERROR_IS_FATAL ANY
         )
     endforeach()
+    if(CPACK_GENERATOR STREQUAL "DEB")
+        file(REMOVE "${root}/${VORLUND_DOCDIR}/LICENSE" "${root}/${VORLUND_DOCDIR}/NEWS")
+        file(COPY "${VORLUND_BINARY_DIR}/copyright" "${VORLUND_BINARY_DIR}/changelog.gz"
+             DESTINATION "${root}/${VORLUND_DOCDIR}")
+    elseif(CPACK_GENERATOR STREQUAL "RPM")
+        file(REMOVE "${root}/${VORLUND_MANDIR}/man1/vorlund.1.gz")
+        execute_process(
+            COMMAND bzip2 -9c "${VORLUND_BINARY_DIR}/vorlund.1"
+            OUTPUT_FILE "${root}/${VORLUND_MANDIR}/man1/vorlund.1.bz2"
+            COMMAND_ERROR_IS_FATAL ANY
+        )
+    endif()
     return()
 endif()
 
