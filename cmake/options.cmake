@@ -41,14 +41,19 @@ endif()
 
 # Hardened as Debian hardens its packages, in every build and not only in the package: PIE, a
 # stack protector, a read-only GOT bound at start-up, and fortified C library calls. A
-# distribution that brings its own flags turns this off.
+# distribution that brings its own flags turns this off. Windows programs have no GOT to protect,
+# and its linker makes them relocatable, for address randomisation, unasked.
 option(VORLUND_HARDENING "Build with PIE, a stack protector, full RELRO and _FORTIFY_SOURCE" ON)
 if(VORLUND_HARDENING)
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
     include(CheckPIESupported)
     check_pie_supported()
+    # The link too: mingw-w64 takes the protector, and its fortified calls, from libssp.
     add_compile_options(-fstack-protector-strong)
-    add_link_options(LINKER:-z,relro,-z,now)
+    add_link_options(-fstack-protector-strong)
+    if(NOT WIN32)
+        add_link_options(LINKER:-z,relro,-z,now)
+    endif()
     include(cmake/fortify.cmake)
 endif()
 

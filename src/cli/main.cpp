@@ -2,9 +2,9 @@
 // banner and the report, and turns every failure into its message. main only sequences the run;
 // every fixed text of the tool is in the block below, byte for byte as it goes out.
 #include "cli/shown_text.hpp"
+#include "cli/system.hpp"
 #include "image/inspect_image.hpp"
 
-#include <fcntl.h>
 #include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -120,6 +120,8 @@ void print_report(const char *path, const image_info &info, bool on_terminal)
 
 int main(int argc, char *argv[])
 {
+    if (!binary_streams())
+        die_io_error();
     buffer_output();
     if (argc != 2) {
         print_banner();
@@ -128,8 +130,7 @@ int main(int argc, char *argv[])
         return EXIT_STATUS;
     }
     const char *path = argv[1];
-    // Non-blocking, so that a FIFO with no writer fails at the size step instead of hanging.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK);
+    const int fd = open_image(path);
     if (fd == -1)
         die_io_error();
     const image_result image = inspect_image(fd);
@@ -137,7 +138,7 @@ int main(int argc, char *argv[])
         die_image_error(image.error);
 
     print_banner();
-    print_report(path, image.info, isatty(STDOUT_FILENO) == 1);
+    print_report(path, image.info, terminal_output());
     flush_output();
     // Only after the report is out: a failed close still reports the image it read.
     if (close(fd) == -1)

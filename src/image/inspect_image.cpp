@@ -38,7 +38,8 @@ bool read_header(int fd, image_info &info)
     for (const header_field &field : fields) {
         if (field.offset != position && lseek(fd, field.offset - position, SEEK_CUR) == -1)
             return false;
-        const ssize_t got = read(fd, field.into, static_cast<size_t>(field.bytes));
+        // Windows counts in unsigned int, POSIX in size_t: a field's few bytes fit either.
+        const ssize_t got = read(fd, field.into, static_cast<unsigned>(field.bytes));
         if (got == -1)
             return false;
         position = field.offset + got;

@@ -2,8 +2,8 @@
 # What a run costs beyond its output: no heap allocation on any path, no shared library but the C
 # library (a static build: none at all), and the whole output in one write, to a pipe and to a
 # terminal alike.
-# Usage: footprint_test.sh PATH_TO_VORLUND dynamic|static (a build without sanitizers, which
-# bring their own)
+# Usage: footprint_test.sh PATH_TO_VORLUND dynamic|static|windows (a build without sanitizers,
+# which bring their own)
 # shellcheck disable=SC2016 # sh -c scripts are single-quoted: their words come as $0, $1, ...
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -43,6 +43,14 @@ ROWS
 # The shared libraries the binary names, and the loader it asks for. glibc is libc.so.6, and on
 # some architectures its loader too, which holds the stack protector's guard; the loader's name is
 # how a C library other than glibc shows, whose library names this test does not know.
+# A Windows program names the system's DLLs alone: its C runtime, KERNEL32, and ADVAPI32, whose
+# random numbers seed the stack protector; none of the compiler's DLLs.
+if [ "$linkage" = windows ]; then
+    expect "system DLLs only" "ADVAPI32.dll KERNEL32.dll msvcrt.dll " \
+        "$(objdump -p "$tool" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort | tr '\n' ' ')"
+    finish
+    exit
+fi
 needed=$(readelf -d "$tool" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')
 loader=$(readelf -l "$tool" | sed -n 's|.*program interpreter: .*/\([^/]*\)\]$|\1|p')
 if [ "$linkage" = static ]; then

@@ -4,7 +4,8 @@
 # The expected banner comes from expected/usage.out, never from the tool under test.
 # Sourced with the tool's path as $1: sets `tool` to it, `bin` to the command that runs it, and
 # `work` to a scratch directory that goes at exit (`scratch` lists what else goes with it). In a
-# cross build VORLUND_EMULATOR holds the emulator, and `bin` puts it in front of the tool. Each run
+# cross build VORLUND_EMULATOR holds the emulator (Wine for Windows), and `bin` puts it in front
+# of the tool; `windows` is set when the tool is a Windows program. Each run
 # may take `limit` seconds, 10 times VORLUND_TIMEOUT_SCALE (1 unless set, for slow builders). A
 # script ends with `finish`: status 0 when every case passed, 1 when one failed, and 77 (skipped)
 # when none failed but some could not run.
@@ -26,6 +27,8 @@ place() {
     fi
 }
 mkdir "$work/bin" && place "$work/bin" && bin=$work/bin/vorlund
+windows=
+[[ "$tool" != *.exe ]] || windows=yes
 IO=$'File IO error encountered. Aborting...\n'
 SIZE=$'Incorrect filesize. Corrupt image?\n'
 USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
@@ -45,10 +48,15 @@ skip() { skipped+="skipped: $1: $2"$'\n'; } # WHAT WHY
 
 # needs WHAT TOOL...: true when every TOOL is installed and can watch the tool; otherwise WHAT is
 # reported as skipped. Under an emulator strace and valgrind would watch the emulator instead, and
-# where ptrace is not permitted (a build chroot, a container) strace cannot attach at all.
+# where ptrace is not permitted (a build chroot, a container) strace cannot attach at all. A
+# Windows program makes no Linux system calls to trace.
 needs() {
     local what=$1 tool why=
     shift
+    if [[ -n "$windows" && " $* " =~ " strace "|" valgrind " ]]; then
+        skip "$what" "not on Windows"
+        return 1
+    fi
     for tool; do command -v "$tool" >/dev/null || why+=" not installed: $tool;"; done
     [[ -z "${VORLUND_EMULATOR:-}" || ! " $* " =~ " strace "|" valgrind " ]] || why+=" runs under an emulator;"
     if [[ -z "$why" && " $* " == *" strace "* ]] && ! strace -qq -o /dev/null true 2>/dev/null; then
@@ -73,6 +81,12 @@ check() {
         holds "$work/err" "$err" || faults+=" stderr"
     fi
     verdict "$name" "$faults"
+}
+
+# check_posix NAME STDOUT STDERR COMMAND...: check, but for a case that Windows has no counterpart
+# of (FIFOs, /dev and /proc, signals, other users), which is reported as skipped there.
+check_posix() {
+    if [ -n "$windows" ]; then skip "$1" "not on Windows"; else check "$@"; fi
 }
 
 # image FILE SIZE COPYRIGHT CATALOG NAME: fields from printf formats, 0xff in every other byte.

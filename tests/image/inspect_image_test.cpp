@@ -5,17 +5,31 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 namespace {
 
-// A temporary file that starts with `head` and is grown, sparsely, to `size` bytes.
+#ifdef _WIN32
+// Windows names its pipe call apart (io.h), and asks for a buffer size and a mode.
+int pipe(int ends[2])
+{
+    return _pipe(ends, 4096, _O_BINARY);
+}
+#endif
+
+// A temporary file in the working directory that starts with `head` and is grown, sparsely, to
+// `size` bytes.
 struct temp_image {
-    char path[32] = "/tmp/vorlund_test_XXXXXX";
+    char path[32] = "vorlund_test_XXXXXX";
     int fd = mkstemp(path);
 
     temp_image(const std::string &head, off_t size)
     {
-        EXPECT_EQ(write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+        // Windows counts in unsigned int, POSIX in size_t.
+        EXPECT_EQ(write(fd, head.data(), static_cast<unsigned>(head.size())),
+                  static_cast<ssize_t>(head.size()));
         EXPECT_EQ(ftruncate(fd, size), 0);
     }
     ~temp_image()
