@@ -19,6 +19,8 @@ endif()
 if(NOT VORLUND_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
     file(TIMESTAMP CMakeLists.txt VORLUND_SOURCE_DATE_EPOCH "%s" UTC)
 endif()
+# For what is made outside CMake from this build (release/make), set anew at each configure.
+set(VORLUND_SOURCE_DATE_EPOCH "${VORLUND_SOURCE_DATE_EPOCH}" CACHE INTERNAL "The time of the source")
 
 set(VORLUND_MAINTAINER "vorlund maintainers <maintainers@users.noreply.c-seed-d89c0faa.example>"
     CACHE STRING "Maintainer named in packages, as Name <address>")
@@ -133,4 +135,21 @@ foreach(pair "vorlund.1;vorlund.1.gz" "changelog;changelog.gz")
         VERBATIM
     )
 endforeach()
-add_custom_target(documents ALL DEPENDS vorlund.1.gz changelog.gz)
+set(documents vorlund.1.gz changelog.gz)
+
+# Windows has no man(1): there the manual is a web page, rendered by mandoc (Debian: mandoc).
+if(WIN32)
+    find_program(VORLUND_MANDOC mandoc)
+    if(VORLUND_MANDOC)
+        add_custom_command(
+            OUTPUT vorlund.html
+            COMMAND sh -c "\"$0\" -T html \"$1\" >\"$2\"" "${VORLUND_MANDOC}" vorlund.1 vorlund.html
+            DEPENDS vorlund.1
+            VERBATIM
+        )
+        list(APPEND documents vorlund.html)
+    else()
+        message(NOTICE "mandoc not found: no vorlund.html, the manual as a web page (Debian: mandoc)")
+    endif()
+endif()
+add_custom_target(documents ALL DEPENDS ${documents})

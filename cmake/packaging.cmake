@@ -22,7 +22,6 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "library."
 )
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
 # A cross toolchain names its architecture; otherwise it is this machine's.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -9,6 +9,11 @@ set(CMAKE_C_COMPILER ${VORLUND_TARGET}-gcc) # GoogleTest, built from its sources
 if(VORLUND_STATIC)
     set(VORLUND_GCC ${VORLUND_TARGET}-gcc)
     include("${CMAKE_CURRENT_LIST_DIR}/../musl-static.cmake")
+    # CMake finds the target's binutils by the C++ compiler's name, which gcc does not give away.
+    foreach(tool ar ranlib strip)
+        string(TOUPPER ${tool} variable)
+        set(CMAKE_${variable} ${VORLUND_TARGET}-${tool} CACHE FILEPATH "")
+    endforeach()
 else()
     set(CMAKE_CXX_COMPILER ${VORLUND_TARGET}-g++)
 endif()
