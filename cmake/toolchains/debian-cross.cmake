@@ -22,4 +22,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${VORLUND_QEMU} -L /usr/${VORLUND_TARGET})
+# The target's loader from the cross packages would otherwise take the C library that the host's
+# cache of libraries names, which, when the target's own libc6 is installed beside them (as the
+# release needs), is another build of it.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VORLUND_QEMU} -L /usr/${VORLUND_TARGET}
+    -E LD_LIBRARY_PATH=/usr/${VORLUND_TARGET}/lib)
