@@ -2,7 +2,7 @@
 #
 # The source tarball (run as an install script, CMAKE_INSTALL_PREFIX the staging directory): the
 # files that git tracks in VORLUND_SOURCE_DIR, or, in a tree without git (an unpacked tarball),
-# every file but git's own and those of build directories.
+# every file but git's own, those of build directories and a release made there (dist/).
 #
 # A binary package (run as a pre-build script, CPACK_TEMPORARY_DIRECTORY the staging directory):
 # its programs stripped as Debian strips its own, of symbols and of the compiler's .comment note,
@@ -48,7 +48,7 @@ if(GIT_EXECUTABLE AND EXISTS "${source}/.git")
 else()
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${source}" "${source}/*")
     file(GLOB_RECURSE caches LIST_DIRECTORIES false RELATIVE "${source}" "${source}/*CMakeCache.txt")
-    set(left_out "^\\.git/")
+    set(left_out "^\\.git/|^dist/")
     foreach(cache IN LISTS caches)
         get_filename_component(build "${cache}" DIRECTORY)
         string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" build "${build}")

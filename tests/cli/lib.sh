@@ -33,7 +33,8 @@ IO=$'File IO error encountered. Aborting...\n'
 SIZE=$'Incorrect filesize. Corrupt image?\n'
 USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
 EITHER_MESSAGE=either # as STDERR: the I/O text or the size text, whichever the file system makes
-limit=$((10 * ${VORLUND_TIMEOUT_SCALE:-1}))
+limit=10
+[[ ! "${VORLUND_TIMEOUT_SCALE:-}" =~ ^[1-9][0-9]*$ ]] || limit=$((limit * VORLUND_TIMEOUT_SCALE))
 passed=0 failed=0 skipped=
 
 verdict() { # NAME FAULTS
