@@ -3,9 +3,11 @@
 # architecture. gcc, not g++: it compiles C++ but links no C++ library, which the code does not
 # need.
 #
-# Debian's musl specs link a dynamic program, or a static one at a fixed address; static-pie.specs
-# takes musl's start file for a static PIE instead, which relocates the program itself, so that
-# the static build keeps address randomisation. -B is where that file finds musl's start files.
+# Linked as a static PIE: gcc then takes rcrt1.o, musl's start file that relocates the program
+# itself, so that the static build keeps address randomisation. -B is where gcc looks for start
+# files first, -L where the linker looks for the C library first: musl's directory, before glibc's.
+# What -static-pie asks of the linker is also asked directly: gcc's rules for 32-bit Arm predate
+# it, and would link a dynamic program.
 
 execute_process(
     COMMAND "${VORLUND_GCC}" -print-multiarch
@@ -15,12 +17,18 @@ execute_process(
 )
 string(REPLACE "-gnu" "-musl" musl "${multiarch}")
 set(musl_lib "/usr/lib/${musl}")
-if(failed OR NOT multiarch OR NOT EXISTS "${musl_lib}/musl-gcc.specs" OR NOT EXISTS "${musl_lib}/rcrt1.o")
+if(failed OR NOT multiarch OR NOT EXISTS "${musl_lib}/rcrt1.o" OR NOT EXISTS "${musl_lib}/libc.a")
     message(FATAL_ERROR "VORLUND_STATIC needs ${VORLUND_GCC} and musl for its architecture: install "
                         "musl-tools, or for a cross build musl-dev:ARCH (dpkg --add-architecture ARCH)")
 endif()
+execute_process(
+    COMMAND "${VORLUND_GCC}" -print-file-name=include
+    OUTPUT_VARIABLE gcc_include
+    OUTPUT_STRIP_TRAILING_WHITESPACE
+    COMMAND_ERROR_IS_FATAL ANY
+)
 
 set(CMAKE_CXX_COMPILER "${VORLUND_GCC}")
-# The link line repeats the compile flags, musl's specs among them, so the linker flags only add.
-set(CMAKE_CXX_FLAGS_INIT "-specs=${musl_lib}/musl-gcc.specs")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-specs=${CMAKE_CURRENT_LIST_DIR}/static-pie.specs -B${musl_lib}/")
+set(CMAKE_CXX_FLAGS_INIT "-nostdinc -isystem /usr/include/${musl} -isystem ${gcc_include}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT
+    "-static-pie -Wl,-static,--no-dynamic-linker,-z,text -B${musl_lib}/ -L${musl_lib}")

@@ -46,6 +46,10 @@ endif()
 option(VORLUND_HARDENING "Build with PIE, a stack protector, full RELRO and _FORTIFY_SOURCE" ON)
 if(VORLUND_HARDENING)
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    # A -pie after -static-pie would make gcc link a dynamic PIE instead.
+    if(VORLUND_STATIC)
+        set(CMAKE_CXX_LINK_OPTIONS_PIE -fPIE -static-pie)
+    endif()
     include(CheckPIESupported)
     check_pie_supported()
     # The link too: mingw-w64 takes the protector, and its fortified calls, from libssp.
