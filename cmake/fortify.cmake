@@ -18,17 +18,15 @@ function(vorlund_fortify_check variable flags test)
     check_cxx_source_compiles("#include <stdio.h>\n#if !(${test})\n#error\n#endif\nint main() {}" ${variable})
 endfunction()
 
-vorlund_fortify_check(VORLUND_FORTIFY_DEFINED_3 "" "defined(_FORTIFY_SOURCE) && _FORTIFY_SOURCE >= 3")
-vorlund_fortify_check(VORLUND_FORTIFY_DEFINED_2 "" "defined(_FORTIFY_SOURCE) && _FORTIFY_SOURCE >= 2")
 # glibc downgrades a level it cannot give, and says which it gives in __USE_FORTIFY_LEVEL.
 vorlund_fortify_check(VORLUND_FORTIFY_SUPPORTS_3 "-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=3"
                       "defined(__USE_FORTIFY_LEVEL) && __USE_FORTIFY_LEVEL >= 3")
-
 if(VORLUND_FORTIFY_SUPPORTS_3)
     set(level 3)
 else()
     set(level 2)
 endif()
+vorlund_fortify_check(VORLUND_FORTIFY_DEFINED_${level} "" "defined(_FORTIFY_SOURCE) && _FORTIFY_SOURCE >= ${level}")
 if(NOT VORLUND_FORTIFY_DEFINED_${level})
     add_compile_options("$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=${level}>")
 endif()
