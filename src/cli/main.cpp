@@ -1,18 +1,17 @@
 // The vorlund command: checks its one argument, has inspect_image read the image, prints the
 // banner and the report, and turns every failure into its message. main only sequences the run;
 // every fixed text of the tool is in the block below, byte for byte as it goes out.
+#include "cli/output.hpp"
 #include "cli/shown_text.hpp"
 #include "cli/system.hpp"
 #include "image/inspect_image.hpp"
 
-#include <stddef.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 namespace {
 
-// Sixteen lines, the first one empty. Printed through "%s", so every byte goes out as drawn.
+// Sixteen lines, the first one empty, every byte going out as drawn.
 constexpr char BANNER[] = R"(
 .   .  .-.  .--.  .     .   . .   . .--.
 |   | /   \ |   ) |     |   | |\  | |   '--.
@@ -45,17 +44,10 @@ constexpr char BAD_SIZE_TEXT[] = "Incorrect filesize. Corrupt image?\n";
 // streams, and existing scripts rely on the zero.
 constexpr int EXIT_STATUS = 0;
 
-// Holds the banner with the largest report: a path that opens is shorter than PATH_MAX (4096).
-// So the whole output leaves in one write, and stdio never allocates a buffer of its own.
-constexpr size_t OUTPUT_BUFFER_BYTES = 8192;
-
-char output_buffer[OUTPUT_BUFFER_BYTES];
-
 [[noreturn]] void die(const char *message)
 {
     // Nowhere is left to report a message that cannot be written: the exit is the same.
-    (void)fprintf(stderr, "%s", message);
-    (void)fflush(stderr);
+    (void)write_message(message);
     exit(EXIT_STATUS);
 }
 
@@ -76,30 +68,23 @@ char output_buffer[OUTPUT_BUFFER_BYTES];
     die_io_error();
 }
 
-// Call before anything is written to standard output.
-void buffer_output()
-{
-    // Should this fail, stdio keeps its own buffer and the output is the same.
-    (void)setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);
-}
-
-void flush_output()
+void finish_output()
 {
     // A report that could not be written must not pass for one that was (a full disk, /dev/full).
-    if (fflush(stdout) == EOF || ferror(stdout) != 0)
+    if (!flush_output())
         die_io_error();
 }
 
 void print_banner()
 {
-    printf("%s", BANNER);
+    print_text(BANNER);
 }
 
 void print_text_line(const char *label, const char *text, next_unit next)
 {
-    printf("%s", label);
+    print_text(label);
     print_shown(text, next);
-    printf("\n");
+    print_text("\n");
 }
 
 // On a terminal the path and the header texts are made safe to show; elsewhere every byte goes
@@ -112,8 +97,8 @@ void print_report(const char *path, const image_info &info, bool on_terminal)
     print_text_line(FILENAME_LABEL, path, path_units);
     print_text_line(INTERNAL_NAME_LABEL, info.internal_name, header_units);
     print_text_line(COPYRIGHT_LABEL, info.copyright, header_units);
-    printf(CATALOG_LINE, info.catalog[0], info.catalog[1]);
-    printf(SIZE_LINE, static_cast<long long>(info.megabits));
+    print_line(CATALOG_LINE, info.catalog[0], info.catalog[1]);
+    print_line(SIZE_LINE, static_cast<long long>(info.megabits));
 }
 
 } // namespace
@@ -122,11 +107,10 @@ int main(int argc, char *argv[])
 {
     if (!binary_streams())
         die_io_error();
-    buffer_output();
     if (argc != 2) {
         print_banner();
-        printf("%s", USAGE_TEXT);
-        flush_output();
+        print_text(USAGE_TEXT);
+        finish_output();
         return EXIT_STATUS;
     }
     const char *path = argv[1];
@@ -139,7 +123,7 @@ int main(int argc, char *argv[])
 
     print_banner();
     print_report(path, image.info, terminal_output());
-    flush_output();
+    finish_output();
     // Only after the report is out: a failed close still reports the image it read.
     if (close(fd) == -1)
         die_io_error();

@@ -1,13 +1,13 @@
 #include "cli/shown_text.hpp"
 
-#include <stdio.h>
+#include "cli/output.hpp"
 
 namespace {
 
 constexpr unsigned char FIRST_PRINTABLE = 0x20;
 constexpr unsigned char LAST_PRINTABLE = 0x7e;
 constexpr unsigned char DELETE = 0x7f;
-constexpr char REPLACEMENT[] = "?";
+constexpr char REPLACEMENT = '?';
 
 constexpr unsigned char FIRST_CONTINUATION = 0x80;
 constexpr unsigned char LAST_CONTINUATION = 0xbf;
@@ -86,10 +86,10 @@ void print_shown(const char *text, next_unit next)
         text_unit unit{};
         while (text[run] != '\0' && (unit = next(text + run)).shown)
             run += unit.bytes;
-        printf("%.*s", static_cast<int>(run), text);
+        print_bytes(text, run);
         text += run;
         if (*text != '\0') {
-            printf("%s", REPLACEMENT);
+            print_bytes(&REPLACEMENT, 1);
             text += unit.bytes;
         }
     }

@@ -4,11 +4,14 @@
 # The expected banner comes from expected/usage.out, never from the tool under test.
 # Sourced with the tool's path as $1: sets `tool` to it, `bin` to the command that runs it, and
 # `work` to a scratch directory that goes at exit (`scratch` lists what else goes with it). In a
-# cross build VORLUND_EMULATOR holds the emulator (Wine for Windows), and `bin` puts it in front
-# of the tool; `windows` is set when the tool is a Windows program. Each run
-# may take `limit` seconds, 10 times VORLUND_TIMEOUT_SCALE (1 unless set, for slow builders). A
-# script ends with `finish`: status 0 when every case passed, 1 when one failed, and 77 (skipped)
-# when none failed but some could not run.
+# cross build VORLUND_EMULATOR holds the emulator (Wine for Windows, the runner for WASI), and
+# `bin` puts it in front of the tool; `windows` is set when the tool is a Windows program, `wasi`
+# when it is a WASI module, and `elsewhere` then says why a case that only POSIX systems have is
+# left out. Each run may take `limit` seconds, 10 times VORLUND_TIMEOUT_SCALE (1 unless set, for
+# slow builders). A script ends with `finish`: status 0 when every case that ran passed, 1 when one
+# failed, and 77 (skipped) when none failed but some could not run for want of a tool, or none
+# could run here at all. A case that the platform has no counterpart of is listed as left out, with
+# the reason, and is not counted as skipped.
 set -u
 tests=$(realpath "$(dirname "${BASH_SOURCE[0]}")")
 tool=$(realpath "$1")
@@ -27,15 +30,16 @@ place() {
     fi
 }
 mkdir "$work/bin" && place "$work/bin" && bin=$work/bin/vorlund
-windows=
-[[ "$tool" != *.exe ]] || windows=yes
+windows='' wasi='' elsewhere=''
+[[ "$tool" != *.exe ]] || windows=yes elsewhere="not on Windows"
+[[ "$tool" != *.wasm ]] || wasi=yes elsewhere="not under WASI"
 IO=$'File IO error encountered. Aborting...\n'
 SIZE=$'Incorrect filesize. Corrupt image?\n'
 USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
 EITHER_MESSAGE=either # as STDERR: the I/O text or the size text, whichever the file system makes
 limit=10
 [[ ! "${VORLUND_TIMEOUT_SCALE:-}" =~ ^[1-9][0-9]*$ ]] || limit=$((limit * VORLUND_TIMEOUT_SCALE))
-passed=0 failed=0 skipped=
+passed=0 failed=0 skipped='' left_out=''
 
 verdict() { # NAME FAULTS
     if [ -z "$2" ]; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAIL: $1:$2"; fi
@@ -45,21 +49,29 @@ expect() { # NAME WANTED ACTUAL
     if [ "$2" = "$3" ]; then verdict "$1" ""; else verdict "$1" " got '$3'"; fi
 }
 
-skip() { skipped+="skipped: $1: $2"$'\n'; } # WHAT WHY
+skip() { skipped+="skipped: $1: $2"$'\n'; }       # WHAT WHY
+leave_out() { left_out+="left out: $1: $2"$'\n'; } # WHAT WHY
 
-# needs WHAT TOOL...: true when every TOOL is installed and can watch the tool; otherwise WHAT is
-# reported as skipped. Under an emulator strace and valgrind would watch the emulator instead, and
-# where ptrace is not permitted (a build chroot, a container) strace cannot attach at all. A
-# Windows program makes no Linux system calls to trace.
+# needs [--through-emulator] WHAT TOOL...: true when every TOOL is installed and can watch the
+# tool; otherwise WHAT is reported as skipped. Under an emulator strace and valgrind would watch
+# the emulator instead, unless what is watched passes through it unchanged (--through-emulator:
+# the writes of the output), and where ptrace is not permitted (a build chroot, a container)
+# strace cannot attach at all. A Windows program makes no Linux system calls of its own to trace.
 needs() {
-    local what=$1 tool why=
+    local through='' what tool why=''
+    [ "$1" != --through-emulator ] || { through=yes && shift; }
+    what=$1
     shift
-    if [[ -n "$windows" && " $* " =~ " strace "|" valgrind " ]]; then
-        skip "$what" "not on Windows"
-        return 1
+    if [[ -z "$through" && " $* " =~ " strace "|" valgrind " ]]; then
+        if [ -n "$elsewhere" ]; then
+            leave_out "$what" "$elsewhere"
+            return 1
+        elif [ -n "${VORLUND_EMULATOR:-}" ]; then
+            leave_out "$what" "runs under an emulator"
+            return 1
+        fi
     fi
     for tool; do command -v "$tool" >/dev/null || why+=" not installed: $tool;"; done
-    [[ -z "${VORLUND_EMULATOR:-}" || ! " $* " =~ " strace "|" valgrind " ]] || why+=" runs under an emulator;"
     if [[ -z "$why" && " $* " == *" strace "* ]] && ! strace -qq -o /dev/null true 2>/dev/null; then
         why+=" strace cannot trace here;"
     fi
@@ -84,10 +96,10 @@ check() {
     verdict "$name" "$faults"
 }
 
-# check_posix NAME STDOUT STDERR COMMAND...: check, but for a case that Windows has no counterpart
-# of (FIFOs, /dev and /proc, signals, other users), which is reported as skipped there.
+# check_posix NAME STDOUT STDERR COMMAND...: check, but for a case that Windows and WASI have no
+# counterpart of (FIFOs, /dev and /proc, signals, other users), which is left out there.
 check_posix() {
-    if [ -n "$windows" ]; then skip "$1" "not on Windows"; else check "$@"; fi
+    if [ -n "$elsewhere" ]; then leave_out "$1" "$elsewhere"; else check "$@"; fi
 }
 
 # image FILE SIZE COPYRIGHT CATALOG NAME: fields from printf formats, 0xff in every other byte.
@@ -110,7 +122,7 @@ slurp "$tests/expected/usage.out" && usage_out=$REPLY
 banner=${usage_out%"$USAGE"}
 
 finish() {
-    printf '%s%d passed, %d failed\n' "$skipped" "$passed" "$failed"
+    printf '%s%s%d passed, %d failed\n' "$left_out" "$skipped" "$passed" "$failed"
     [ "$failed" -eq 0 ] || return 1
-    [ -z "$skipped" ] || return 77
+    [ -z "$skipped" ] && [ "$passed" -gt 0 ] || return 77
 }
