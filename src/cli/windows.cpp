@@ -43,13 +43,19 @@ int open_image(const char *path)
 
 bool terminal_output()
 {
-    // _isatty() is true of every character device, NUL too; only a console has a console mode.
-    DWORD mode = 0;
-    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) == 0)
+    // Any character device may be a console: cmd's "> CON" opens one write-only, and without read
+    // access it has no console mode to tell it by. Files and pipes never are; the null device and
+    // serial ports lose nothing by the filter.
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (GetFileType(output) != FILE_TYPE_CHAR)
         return false;
-    // A console shows UTF-8 as characters only in its UTF-8 code page. It gets back the one it
-    // had at every exit; when that cannot be promised, or the console refuses the change, it
-    // keeps its own, and a path outside it shows as other characters, never as control sequences.
+    // A console shows UTF-8 as characters only in its UTF-8 code page. Only one that says which
+    // page it has is switched, and it gets that page back at every exit; when that cannot be
+    // promised, or the console refuses the change, it keeps its own, and a path outside it shows
+    // as other characters, never as control sequences.
+    DWORD mode = 0;
+    if (GetConsoleMode(output, &mode) == 0)
+        return true;
     found_code_page = GetConsoleOutputCP();
     if (found_code_page != 0 && found_code_page != CP_UTF8 && atexit(restore_code_page) == 0)
         (void)SetConsoleOutputCP(CP_UTF8);

@@ -67,6 +67,13 @@ slurp "$tests/expected/sample.out"
 check "the sample image" "$REPLY" "" sh -c 'cd "$1" && exec "$0" build/sample.ngp' "$bin" "$work"
 report "$path" 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
 check "sixteen megabits" "$REPLY" "" "$bin" "$path"
+# Past the 260 characters that Windows opens for a program that does not declare itself
+# long-path aware.
+long=$work/$(printf 'l%.0s' {1..130})/$(printf 'o%.0s' {1..130})/16.ngp
+mkdir -p "${long%/*}" && cp "$path" "$long"
+report "$long" 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
+check "a path over 260 characters" "$REPLY" "" "$bin" "$long"
+report "$path" 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
 # The image then opens as descriptor 0, which is no failure.
 check "standard input closed" "$REPLY" "" sh -c 'exec "$0" "$1" <&-' "$bin" "$path"
 report "$work/high.ngp" $'HIGH\r\nBYTES' $'HIGH CATALOG\x1aBYTES\r\n........' 80ff 1
@@ -89,9 +96,15 @@ if [ -n "$windows" ]; then
         report "$typed" 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
         check "as typed: $typed" "$REPLY" "" sh -c 'cd "$1" && exec "$0" "$2"' "$bin" "$work" "$typed"
     done
-    report NUL '' '' 0000 0
-    check "the NUL device" "$REPLY" "" "$bin" NUL
+    # Every name of the null device, in any folder, is an empty file.
+    for typed in NUL nul.ngp NUL: nul. 'dir\nul.ngp'; do
+        report "$typed" '' '' 0000 0
+        check "the null device as $typed" "$REPLY" "" sh -c 'cd "$1" && exec "$0" "$2"' "$bin" "$work" "$typed"
+    done
     check "a directory, refused" "" "$IO" "$bin" "$work/dir"
+    # No SIGPIPE: the write fails, and is reported as any failed write is.
+    check "reader of the pipe gone, on Windows" "" "$IO"$'0\n' \
+        sh -c 'exec 3<>"$2" 4>"$2" 3<&-; "$0" "$1" >&4; echo $? >&2' "$bin" "$path" "$work/fifo"
 fi
 
 # Bytes that could drive a terminal: raw into a pipe, one '?' each on a terminal. There the header
@@ -130,15 +143,23 @@ report "$work/$shown.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
 # to a console, which Wine draws on the terminal with control sequences and notes of its own. Those
 # are taken out (a move of the cursor stands for blanks) and the end of what is left compared.
 if [ -n "$windows" ]; then
-    if needs "safe bytes on the console" script perl; then
-        console=$work/caf$'\303\251\302\233'.ngp
-        cp "$hostile" "$console"
-        report "$work/caf"$'\303\251'"?.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
-        shown=$(BIN=$bin IMAGE=$console timeout "$limit" script -qec '"$BIN" "$IMAGE"' /dev/null </dev/null |
+    # console_shows NAME EXPECTED COMMAND: what a console shows of the report that COMMAND prints.
+    console_shows() {
+        needs "$1" script perl || return 0
+        shown=$(COMMAND=$3 timeout "$limit" script -qec 'bash -c "$COMMAND"' /dev/null </dev/null |
             perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[\d;?]*[A-Za-z]//g; s/\r//g' && echo x)
         shown=${shown%x}
-        expect "safe bytes on the console" "$REPLY" "${shown: -${#REPLY}}"
-    fi
+        expect "$1" "$2" "${shown: -${#2}}"
+    }
+    console=$work/caf$'\303\251\302\233'.ngp
+    cp "$hostile" "$console"
+    report "$work/caf"$'\303\251'"?.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
+    console_shows "safe bytes on the console" "$REPLY" "$(printf '%q %q' "$bin" "$console")"
+    # cmd opens CON for writing only, which leaves the console no mode to read.
+    mkdir "$work/con" && cp "$hostile" "$work/con/hostile.ngp" && cp "$tool" "$work/con/vorlund.exe"
+    report hostile.ngp '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
+    console_shows "safe bytes on CON from cmd" "$REPLY" \
+        "cd $(printf %q "$work/con") && ${VORLUND_EMULATOR:-} cmd /c 'vorlund.exe hostile.ngp > CON'"
 elif needs "safe bytes on a terminal" script; then
     check "safe bytes on a terminal" "$REPLY" "" env BIN="$bin" IMAGE="$hostile" \
         bash -c 'script -qec "\"\$BIN\" \"\$IMAGE\"" /dev/null | tr -d "\r"'
