@@ -40,22 +40,38 @@ if(VORLUND_FUZZ)
 endif()
 
 # Hardened as Debian hardens its packages, in every build and not only in the package: PIE, a
-# stack protector, a read-only GOT bound at start-up, and fortified C library calls. A
-# distribution that brings its own flags turns this off. Windows programs have no GOT to protect,
-# and its linker makes them relocatable, for address randomisation, unasked.
+# stack protector, a read-only GOT bound at start-up, and fortified C library calls, each where the
+# compiler, the linker and the C library give it. A distribution that brings its own flags turns
+# this off. Windows' linker makes programs relocatable, for address randomisation, unasked, and a
+# WebAssembly module has no addresses to randomise: its memory is its own.
 option(VORLUND_HARDENING "Build with PIE, a stack protector, full RELRO and _FORTIFY_SOURCE" ON)
 if(VORLUND_HARDENING)
-    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-    # A -pie after -static-pie would make gcc link a dynamic PIE instead.
-    if(VORLUND_STATIC)
-        set(CMAKE_CXX_LINK_OPTIONS_PIE -fPIE -static-pie)
+    include(CheckCXXSourceCompiles)
+    include(CheckLinkerFlag)
+    set(CMAKE_REQUIRED_QUIET ON)
+    if(NOT WASI)
+        set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+        # A -pie after -static-pie would make gcc link a dynamic PIE instead.
+        if(VORLUND_STATIC)
+            set(CMAKE_CXX_LINK_OPTIONS_PIE -fPIE -static-pie)
+        endif()
+        include(CheckPIESupported)
+        check_pie_supported()
     endif()
-    include(CheckPIESupported)
-    check_pie_supported()
-    # The link too: mingw-w64 takes the protector, and its fortified calls, from libssp.
-    add_compile_options(-fstack-protector-strong)
-    add_link_options(-fstack-protector-strong)
-    if(NOT WIN32)
+    # The link too: mingw-w64 takes the protector from libssp. WASI's C library has none.
+    set(CMAKE_REQUIRED_FLAGS -fstack-protector-strong)
+    set(CMAKE_REQUIRED_LINK_OPTIONS -fstack-protector-strong)
+    check_cxx_source_compiles("int f(char *b);\nint main() { char b[64]; return f(b); }\nint f(char *b) { return b[0]; }"
+                              VORLUND_STACK_PROTECTOR)
+    unset(CMAKE_REQUIRED_FLAGS)
+    unset(CMAKE_REQUIRED_LINK_OPTIONS)
+    if(VORLUND_STACK_PROTECTOR)
+        add_compile_options(-fstack-protector-strong)
+        add_link_options(-fstack-protector-strong)
+    endif()
+    # Where programs have a GOT to protect: ELF.
+    check_linker_flag(CXX LINKER:-z,relro,-z,now VORLUND_LINKER_RELRO)
+    if(VORLUND_LINKER_RELRO)
         add_link_options(LINKER:-z,relro,-z,now)
     endif()
     include(cmake/fortify.cmake)

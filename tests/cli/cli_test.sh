@@ -47,9 +47,9 @@ check_posix "usage on a full disk" "" "$IO" sh -c '"$0" >/dev/full' "$bin"
 # A signal ends a run with its own status, as it ends any filter; the shell's $? goes to stderr,
 # its own note of the signal to /dev/null. The FIFO, opened for writing while this shell reads it,
 # then keeps no reader.
-check_posix "reader of the pipe gone" "" "$(($(kill -l PIPE) + 128))"$'\n' \
+check_unix "reader of the pipe gone" "" "$(($(kill -l PIPE) + 128))"$'\n' \
     sh -c 'exec 3<>"$2" 4>"$2" 3<&-; "$0" "$1" >&4; echo $? >&2' "$bin" "$path" "$work/fifo"
-check_posix "past the file size limit" "" "$(($(kill -l XFSZ) + 128))"$'\n' sh -c 'exec 3>&2 2>/dev/null
+check_unix "past the file size limit" "" "$(($(kill -l XFSZ) + 128))"$'\n' sh -c 'exec 3>&2 2>/dev/null
     (ulimit -c 0 && ulimit -f 0 && exec "$0" "$1" >"$2" 2>&3); echo $? >&3' "$bin" "$path" "$work/limited"
 check_posix "a pipe as /dev/stdin" "" "$IO" sh -c 'printf x | "$0" /dev/stdin' "$bin"
 check_posix "FIFO with a writer" "" "$IO" sh -c 'exec 3<>"$1" && "$0" "$1"' "$bin" "$work/fifo"
@@ -102,8 +102,17 @@ if [ -n "$windows" ]; then
         check "the null device as $typed" "$REPLY" "" sh -c 'cd "$1" && exec "$0" "$2"' "$bin" "$work" "$typed"
     done
     check "a directory, refused" "" "$IO" "$bin" "$work/dir"
-    # No SIGPIPE: the write fails, and is reported as any failed write is.
-    check "reader of the pipe gone, on Windows" "" "$IO"$'0\n' \
+fi
+# The module as it ships: beside its runner, which finds it there, wherever it is started from.
+if [ -n "$wasi" ]; then
+    mkdir "$work/shipped" && cp "$tool" "$work/shipped/vorlund.wasm" && cp "${tool%/*}/vorlund.mjs" "$work/shipped/"
+    slurp "$tests/expected/sample.out"
+    check "the runner and its module" "$REPLY" "" sh -c 'cd "$1" && exec node shipped/vorlund.mjs build/sample.ngp' \
+        "$bin" "$work"
+fi
+# Without signals the write fails, and is reported as any failed write is.
+if [ -n "$elsewhere" ]; then
+    check "reader of the pipe gone, no SIGPIPE" "" "$IO"$'0\n' \
         sh -c 'exec 3<>"$2" 4>"$2" 3<&-; "$0" "$1" >&4; echo $? >&2' "$bin" "$path" "$work/fifo"
 fi
 
@@ -136,12 +145,19 @@ ROWS
 hostile=$work/$name.ngp
 image "$hostile" 128K '\033[2J\007\037 ~\177\200\302\233\351COPYRIGHT......' '\000\000' '\033]0;NAME\007\000\000\000'
 report "$hostile" $'\e]0;NAME\a' $'\e[2J\a\x1f ~\x7f\x80\xc2\x9b\xe9COPYRIGHT......' 0000 1
-check_posix "raw bytes into a pipe" "$REPLY" "" "$bin" "$hostile"
+check_unix "raw bytes into a pipe" "$REPLY" "" "$bin" "$hostile"
 report "$work/$shown.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
+# Windows and WASI take a name as text, which the bytes above are not: there the name is café and
+# a C1 control, CSI.
+if [ -n "$elsewhere" ]; then
+    hostile=$work/caf$'\303\251\302\233'.ngp
+    cp "$work/$name.ngp" "$hostile"
+    report "$work/caf"$'\303\251'"?.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
+fi
 # script(1) hands its command to $SHELL, perhaps a plain sh: the path travels in the environment.
-# Windows has no such name; there the header bytes, and a C1 control in a name (café and CSI), go
-# to a console, which Wine draws on the terminal with control sequences and notes of its own. Those
-# are taken out (a move of the cursor stands for blanks) and the end of what is left compared.
+# On Windows the bytes go to a console, which Wine draws on the terminal with control sequences and
+# notes of its own. Those are taken out (a move of the cursor stands for blanks) and the end of
+# what is left compared.
 if [ -n "$windows" ]; then
     # console_shows NAME EXPECTED COMMAND: what a console shows of the report that COMMAND prints.
     console_shows() {
@@ -151,10 +167,7 @@ if [ -n "$windows" ]; then
         shown=${shown%x}
         expect "$1" "$2" "${shown: -${#2}}"
     }
-    console=$work/caf$'\303\251\302\233'.ngp
-    cp "$hostile" "$console"
-    report "$work/caf"$'\303\251'"?.ngp" '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1
-    console_shows "safe bytes on the console" "$REPLY" "$(printf '%q %q' "$bin" "$console")"
+    console_shows "safe bytes on the console" "$REPLY" "$(printf '%q %q' "$bin" "$hostile")"
     # cmd opens CON for writing only, which leaves the console no mode to read.
     mkdir "$work/con" && cp "$hostile" "$work/con/hostile.ngp" && cp "$tool" "$work/con/vorlund.exe"
     report hostile.ngp '?]0;NAME?' '?[2J?? ~?????COPYRIGHT......' 0000 1

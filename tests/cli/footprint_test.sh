@@ -2,8 +2,8 @@
 # What a run costs beyond its output: no heap allocation on any path, no shared library but the C
 # library (a static build: none at all), and the whole output in one write, to a pipe and to a
 # terminal alike.
-# Usage: footprint_test.sh PATH_TO_VORLUND dynamic|static|windows (a build without sanitizers,
-# which bring their own)
+# Usage: footprint_test.sh PATH_TO_VORLUND dynamic|static|windows|wasi (a build without
+# sanitizers, which bring their own)
 # shellcheck disable=SC2016 # sh -c scripts are single-quoted: their words come as $0, $1, ...
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -72,6 +72,18 @@ fi
 if [ "$linkage" = windows ]; then
     expect "system DLLs only" "ADVAPI32.dll KERNEL32.dll msvcrt.dll " \
         "$(objdump -p "$tool" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort | tr '\n' ' ')"
+    finish
+    exit
+fi
+# A WebAssembly module asks its runtime for WASI's own calls alone, and for no more of them than
+# opening, measuring, reading and writing take.
+if [ "$linkage" = wasi ]; then
+    expect "WASI calls only" "wasi_snapshot_preview1: args_get args_sizes_get environ_get \
+environ_sizes_get fd_close fd_fdstat_get fd_prestat_dir_name fd_prestat_get fd_read fd_seek fd_write \
+path_filestat_get path_open proc_exit" "$(node -e 'const imports = WebAssembly.Module.imports(
+        new WebAssembly.Module(require("fs").readFileSync(process.argv[1])));
+    const modules = [...new Set(imports.map((i) => i.module))];
+    console.log(`${modules.join(" ")}: ${imports.map((i) => i.name).sort().join(" ")}`)' "$tool")"
     finish
     exit
 fi

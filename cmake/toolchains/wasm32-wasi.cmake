@@ -1,0 +1,20 @@
+# WebAssembly for WASI: one module, vorlund.wasm, that runs wherever a WASI runtime does (macOS,
+# ChromeOS, phones, a web page), beside vorlund.mjs, which runs it under Node.js. Debian packages:
+# clang, lld, wasi-libc, libclang-rt-14-dev-wasm32, and nodejs for the tests.
+set(CMAKE_SYSTEM_NAME WASI)
+set(CMAKE_SYSTEM_PROCESSOR wasm32)
+list(APPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/wasi")
+set(CMAKE_CXX_COMPILER clang++)
+set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
+# The module needs no C++ library, and WASI's is not installed with its C library. Its printf need
+# not format fractions, which vorlund never prints: without them the module is a sixth smaller.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -nostdlib++)
+set(CMAKE_CXX_STANDARD_LIBRARIES_INIT -lc-printscan-no-floating-point)
+set(CMAKE_FIND_ROOT_PATH /usr/wasm32-wasi)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The runner beside the module, told to take the module from its first argument, as an emulator is
+# given its program.
+set(CMAKE_CROSSCOMPILING_EMULATOR env VORLUND_WASI_EMULATOR=1 node "${CMAKE_BINARY_DIR}/vorlund.mjs")
