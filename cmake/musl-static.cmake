@@ -7,7 +7,9 @@
 # itself, so that the static build keeps address randomisation. -B is where gcc looks for start
 # files first, -L where the linker looks for the C library first: musl's directory, before glibc's.
 # What -static-pie asks of the linker is also asked directly: gcc's rules for 32-bit Arm predate
-# it, and would link a dynamic program.
+# it, and would link a dynamic program. The stack protector's failure call, which the linker takes
+# from musl only when a protected function calls it, is named in the program's own table of
+# symbols, the one that stripping keeps, so that a shipped program still shows that it has one.
 
 execute_process(
     COMMAND "${VORLUND_GCC}" -print-multiarch
@@ -30,5 +32,5 @@ execute_process(
 
 set(CMAKE_CXX_COMPILER "${VORLUND_GCC}")
 set(CMAKE_CXX_FLAGS_INIT "-nostdinc -isystem /usr/include/${musl} -isystem ${gcc_include}")
-set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "-static-pie -Wl,-static,--no-dynamic-linker,-z,text -B${musl_lib}/ -L${musl_lib}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-pie -Wl,-static,--no-dynamic-linker,-z,text \
+-Wl,--export-dynamic-symbol=__stack_chk_fail -B${musl_lib}/ -L${musl_lib}")

@@ -15,6 +15,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# The runner beside the module, told to take the module from its first argument, as an emulator is
-# given its program.
-set(CMAKE_CROSSCOMPILING_EMULATOR env VORLUND_WASI_EMULATOR=1 node "${CMAKE_BINARY_DIR}/vorlund.mjs")
+# The runner beside the module, under what release/targets runs it with, told to take the module
+# from its first argument, as an emulator is given its program.
+include("${CMAKE_CURRENT_LIST_DIR}/target.cmake")
+set(CMAKE_CROSSCOMPILING_EMULATOR env VORLUND_WASI_EMULATOR=1 ${VORLUND_RUNS_WITH} "${CMAKE_BINARY_DIR}/vorlund.mjs")

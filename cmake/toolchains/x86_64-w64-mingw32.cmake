@@ -16,6 +16,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # No time stamp in the header, so that the same source gives the same bytes.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 
-# Wine quiet, reading Unix names and arguments as UTF-8, and making a new prefix without asking to
-# install Mono or Gecko.
-set(CMAKE_CROSSCOMPILING_EMULATOR env LC_ALL=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= wine)
+# Tested under Wine, as release/targets says: quiet, reading Unix names and arguments as UTF-8, and
+# making a new prefix without asking to install Mono or Gecko.
+include("${CMAKE_CURRENT_LIST_DIR}/target.cmake")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VORLUND_RUNS_WITH})

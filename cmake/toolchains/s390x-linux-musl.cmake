@@ -1,0 +1,5 @@
+# 64-bit IBM Z, a big-endian machine. Debian packages: gcc-s390x-linux-gnu, musl-dev:s390x,
+# qemu-user.
+set(CMAKE_SYSTEM_PROCESSOR s390x)
+set(VORLUND_TARGET s390x-linux-gnu)
+include("${CMAKE_CURRENT_LIST_DIR}/linux-musl.cmake")

@@ -1,0 +1,21 @@
+# Not a toolchain of its own: what every toolchain file here reads of its own row of
+# release/targets, the table of the release's targets, found by the file's name: the file that
+# includes this one, or VORLUND_TOOLCHAIN where that is a file shared by several. Sets VORLUND_DEB_ARCH and VORLUND_RPM_ARCH
+# (empty for none) and VORLUND_RUNS_WITH, the command that runs the target's programs here, as a
+# list (empty when they run natively).
+if(NOT VORLUND_TOOLCHAIN)
+    set(VORLUND_TOOLCHAIN "${CMAKE_PARENT_LIST_FILE}")
+endif()
+get_filename_component(toolchain "${VORLUND_TOOLCHAIN}" NAME_WE)
+file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/../../release/targets" row REGEX "^${toolchain} ")
+if(NOT row MATCHES "^[^ ]+ +[^ ]+ +([^ ]+) +([^ ]+) +(.+)$")
+    message(FATAL_ERROR "release/targets has no row for ${toolchain}")
+endif()
+set(VORLUND_DEB_ARCH ${CMAKE_MATCH_1})
+set(VORLUND_RPM_ARCH ${CMAKE_MATCH_2})
+separate_arguments(VORLUND_RUNS_WITH UNIX_COMMAND "${CMAKE_MATCH_3}")
+foreach(field VORLUND_DEB_ARCH VORLUND_RPM_ARCH VORLUND_RUNS_WITH)
+    if(${field} STREQUAL "-")
+        set(${field} "")
+    endif()
+endforeach()
