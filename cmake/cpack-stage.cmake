@@ -1,63 +1,90 @@
-# Run by cpack on the directory it packs, before packing it.
-#
-# The source tarball (run as an install script, CMAKE_INSTALL_PREFIX the staging directory): the
-# files that git tracks in VORLUND_SOURCE_DIR, or, in a tree without git (an unpacked tarball),
-# every file but git's own, those of build directories and a release made there (dist/).
-#
-# A binary package (run as a pre-build script, CPACK_TEMPORARY_DIRECTORY the staging directory):
+# Run by cpack on the directory of a binary package before packing it (CPACK_PRE_BUILD_SCRIPTS):
 # its programs stripped as Debian strips its own, of symbols and of the compiler's .comment note,
-# and its documents in the package's own forms. Debian wants the licence as its copyright file and
-# the release notes as its changelog; RPM marks LICENSE and NEWS as what they are, and rpmlint
-# expects manual pages compressed by bzip2.
+# unless the build stripped them already, and its documents in the package's own forms.
+# Debian wants the licence as its copyright file, the release notes as its changelog, and a word
+# for lintian on what a static PIE is; RPM wants the licence under /usr/share/licenses, and the
+# notes as the spec's changelog.
+#
+# The changelogs are NEWS, each entry dated by its day, at midnight UTC, but the newest, which is
+# dated by the source's own time, as two releases may share a day: `date`, which knows the calendar,
+# writes each date in the form each format asks for.
 
-if(CPACK_INSTALL_CMAKE_PROJECTS)
-    set(root "${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
-    file(GLOB programs "${root}/bin/*")
-    foreach(program IN LISTS programs)
-        execute_process(
-            COMMAND "${VORLUND_STRIP}" --remove-section=.comment --remove-section=.note "${program}"
-            COMMAND_ERROR_IS_FATAL ANY
-        )
-    endforeach()
-    if(CPACK_GENERATOR STREQUAL "DEB")
-        file(REMOVE "${root}/${VORLUND_DOCDIR}/LICENSE" "${root}/${VORLUND_DOCDIR}/NEWS")
-        file(COPY "${VORLUND_BINARY_DIR}/copyright" "${VORLUND_BINARY_DIR}/changelog.gz"
-             DESTINATION "${root}/${VORLUND_DOCDIR}")
-    elseif(CPACK_GENERATOR STREQUAL "RPM")
-        file(REMOVE "${root}/${VORLUND_MANDIR}/man1/vorlund.1.gz")
-        execute_process(
-            COMMAND bzip2 -9c "${VORLUND_BINARY_DIR}/vorlund.1"
-            OUTPUT_FILE "${root}/${VORLUND_MANDIR}/man1/vorlund.1.bz2"
-            COMMAND_ERROR_IS_FATAL ANY
-        )
-    endif()
-    return()
+set(root "${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
+file(GLOB programs "${root}/bin/*")
+if(VORLUND_STRIP)
+    set(programs "")
 endif()
-
-set(source "${VORLUND_SOURCE_DIR}")
-find_program(GIT_EXECUTABLE git)
-if(GIT_EXECUTABLE AND EXISTS "${source}/.git")
+foreach(program IN LISTS programs)
     execute_process(
-        COMMAND "${GIT_EXECUTABLE}" -c core.quotePath=false ls-files
-        WORKING_DIRECTORY "${source}"
-        OUTPUT_VARIABLE files
+        COMMAND "${VORLUND_STRIPPER}" --remove-section=.comment --remove-section=.note "${program}"
+        COMMAND_ERROR_IS_FATAL ANY
+    )
+endforeach()
+
+# vorlund_date(SECONDS_OR_DAY FORMAT OUT): a time, as `date -d` reads it, in FORMAT, in UTC.
+function(vorlund_date when format out)
+    execute_process(
+        COMMAND date -u -d "${when}" "+${format}"
+        OUTPUT_VARIABLE formatted
         OUTPUT_STRIP_TRAILING_WHITESPACE
         COMMAND_ERROR_IS_FATAL ANY
     )
-    string(REPLACE "\n" ";" files "${files}")
-else()
-    file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${source}" "${source}/*")
-    file(GLOB_RECURSE caches LIST_DIRECTORIES false RELATIVE "${source}" "${source}/*CMakeCache.txt")
-    set(left_out "^\\.git/|^dist/")
-    foreach(cache IN LISTS caches)
-        get_filename_component(build "${cache}" DIRECTORY)
-        string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" build "${build}")
-        string(APPEND left_out "|^${build}/")
-    endforeach()
-    list(FILTER files EXCLUDE REGEX "${left_out}")
-endif()
+    set(${out} "${formatted}" PARENT_SCOPE)
+endfunction()
 
-foreach(file IN LISTS files)
-    get_filename_component(folder "${file}" DIRECTORY)
-    file(COPY "${source}/${file}" DESTINATION "${CMAKE_INSTALL_PREFIX}/${folder}")
+# NEWS: each entry a line "VERSION (YYYY-MM-DD)" and its notes, bullets "  * " and their lines
+# indented by four. In RPM's form the bullets are "- " and their lines indented by two.
+file(STRINGS "${VORLUND_SOURCE_DIR}/NEWS" news)
+set(changelog "")
+set(entry "")
+foreach(line IN LISTS news ITEMS "0 (end)")
+    if(NOT line MATCHES "^([0-9.]+) \\(([0-9-]+|end)\\)$")
+        if(entry)
+            string(APPEND notes "\n${line}")
+        endif()
+        continue()
+    endif()
+    set(next_entry "${CMAKE_MATCH_1}")
+    set(next_day "${CMAKE_MATCH_2}")
+    string(REGEX REPLACE "^\n+|\n+$" "" notes "${notes}")
+    if(entry AND CPACK_GENERATOR STREQUAL "DEB")
+        vorlund_date("${time}" "%a, %d %b %Y %H:%M:%S +0000" signed)
+        string(APPEND changelog "vorlund (${entry}) unstable; urgency=medium\n\n${notes}\n\n"
+                                " -- ${VORLUND_MAINTAINER}  ${signed}\n\n")
+    elseif(entry)
+        vorlund_date("${time}" "%a %b %d %Y" day)
+        string(REPLACE "\n  * " "\n- " notes "\n${notes}")
+        string(REPLACE "\n    " "\n  " notes "${notes}")
+        string(APPEND changelog "* ${day} ${VORLUND_MAINTAINER} - ${entry}-${VORLUND_RPM_RELEASE}${notes}\n\n")
+    endif()
+    set(time "${next_day}")
+    if(NOT entry)
+        set(time "@${VORLUND_SOURCE_DATE_EPOCH}")
+    endif()
+    set(entry "${next_entry}")
+    set(notes "")
 endforeach()
+string(REGEX REPLACE "\n+$" "\n" changelog "${changelog}")
+
+set(doc "${root}/${VORLUND_DOCDIR}")
+if(CPACK_GENERATOR STREQUAL "DEB")
+    file(REMOVE "${doc}/LICENSE" "${doc}/NEWS")
+    file(COPY "${VORLUND_BINARY_DIR}/copyright" DESTINATION "${doc}")
+    file(WRITE "${VORLUND_BINARY_DIR}/changelog" "${changelog}")
+    execute_process(
+        COMMAND gzip -9n
+        INPUT_FILE "${VORLUND_BINARY_DIR}/changelog"
+        OUTPUT_FILE "${doc}/changelog.gz"
+        COMMAND_ERROR_IS_FATAL ANY
+    )
+    if(VORLUND_STATIC)
+        file(WRITE "${root}/share/lintian/overrides/vorlund" [[
+# A static PIE is ELF type DYN, which lintian takes for a shared library; it needs no library.
+vorlund: shared-library-lacks-prerequisites [usr/bin/vorlund]
+]])
+    endif()
+elseif(CPACK_GENERATOR STREQUAL "RPM")
+    file(MAKE_DIRECTORY "${root}/share/licenses/vorlund")
+    file(RENAME "${doc}/LICENSE" "${root}/share/licenses/vorlund/LICENSE")
+    file(WRITE "${CPACK_RPM_CHANGELOG_FILE}" "${changelog}")
+endif()

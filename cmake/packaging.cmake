@@ -1,11 +1,10 @@
 # What an install puts in place, and the packages made in the build directory: Debian's
-# (`cpack -G DEB`), RPM's (`cpack -G RPM`) and the source tarball
-# (`cpack --config CPackSourceConfig.cmake`).
+# (`cpack -G DEB`) and RPM's (`cpack -G RPM`).
 
 include(GNUInstallDirs)
 
 # The program, its manual page, and the licence and release notes as they are. The packages put
-# the notes in their own forms (cmake/cpack-stage.cmake).
+# them in their own forms (cmake/cpack-stage.cmake).
 install(TARGETS vorlund RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES "${PROJECT_BINARY_DIR}/vorlund.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES LICENSE NEWS DESTINATION "${CMAKE_INSTALL_DOCDIR}")
@@ -18,12 +17,11 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "vorlund checks that a cartridge image of the Neo Geo Pocket or Neo Geo Pocket"
     "Color is a whole number of megabits, reads the copyright text, catalog number"
     "and internal name from its header, and prints them in a five-line report."
-    "It only reads the image, allocates no memory and needs nothing but the C"
-    "library."
+    "It only reads the image and allocates no memory."
 )
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 
-# A cross toolchain names its architecture; otherwise it is this machine's.
+# A toolchain names its architecture; otherwise it is this machine's.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 if(VORLUND_DEB_ARCH)
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${VORLUND_DEB_ARCH})
@@ -31,16 +29,24 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VORLUND_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The C library version the binary needs, found by dpkg-shlibdeps (package dpkg-dev) in the
-# symbols that the C library of its architecture declares (libc6:ARCH).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A program against the system's C library depends on the version of it that dpkg-shlibdeps
+# (package dpkg-dev) finds in the symbols it declares; a static one depends on nothing.
+if(NOT VORLUND_STATIC)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
 
-# RPM: the C library it needs is found by rpmbuild from the binary. The summary starts with a
-# capital there, and the man page is compressed as rpmlint expects (cmake/cpack-stage.cmake).
+# RPM: what the program needs is found by rpmbuild from the binary, but for a static one, which
+# needs nothing, not even the loader's hash table that rpmbuild would ask for. The summary starts with a
+# capital there, and the licence goes where Fedora and openSUSE keep licences
+# (cmake/cpack-stage.cmake).
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+if(VORLUND_STATIC)
+    set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
+endif()
 if(VORLUND_RPM_ARCH)
     set(CPACK_RPM_PACKAGE_ARCHITECTURE ${VORLUND_RPM_ARCH})
 endif()
+set(VORLUND_RPM_RELEASE 1)
 set(CPACK_RPM_PACKAGE_RELEASE ${VORLUND_RPM_RELEASE})
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_RPM_PACKAGE_GROUP Applications/File)
@@ -51,8 +57,8 @@ string(TOUPPER "${first}" first)
 set(CPACK_RPM_PACKAGE_SUMMARY "${first}${rest}")
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_RPM_CHANGELOG_FILE "${PROJECT_BINARY_DIR}/rpm-changelog")
-set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
-set(CPACK_RPM_USER_FILELIST "%license /usr/${CMAKE_INSTALL_DOCDIR}/LICENSE" "%doc /usr/${CMAKE_INSTALL_DOCDIR}/NEWS")
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)
+set(CPACK_RPM_USER_FILELIST "%license /usr/share/licenses/vorlund/LICENSE" "%doc /usr/${CMAKE_INSTALL_DOCDIR}/NEWS")
 # Dated by the source and built on no host in particular, so that two builds give the same bytes.
 string(JOIN "\n" CPACK_RPM_SPEC_MORE_DEFINE
     "%define packager ${VORLUND_MAINTAINER}"
@@ -60,11 +66,6 @@ string(JOIN "\n" CPACK_RPM_SPEC_MORE_DEFINE
     "%define use_source_date_epoch_as_buildtime 1"
     "%define clamp_mtime_to_source_date_epoch 1"
 )
-
-# One source format, one top folder; its files are chosen when it is made (cmake/cpack-stage.cmake).
-set(CPACK_SOURCE_GENERATOR TXZ)
-set(CPACK_SOURCE_PACKAGE_FILE_NAME "${PROJECT_NAME}-${PROJECT_VERSION}")
-set(CPACK_SOURCE_INSTALLED_DIRECTORIES "")
 
 configure_file(cmake/cpack-project.cmake.in CPackProject.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_BINARY_DIR}/CPackProject.cmake")
