@@ -19,13 +19,20 @@ work=$(realpath "$(mktemp -d)")
 scratch=()
 trap 'rm -rf "$work" "${scratch[@]}"' EXIT
 
-# place DIR: a copy of the tool in DIR, to be run as DIR/vorlund whatever the build.
+# place DIR: a copy of the tool in DIR, to be run as DIR/vorlund whatever the build. An emulator
+# that is a file of the build (WASI's runner) is copied with it, so that the copy runs where the
+# build cannot be read.
 place() {
-    if [ -z "${VORLUND_EMULATOR:-}" ]; then
+    local emulator=${VORLUND_EMULATOR:-} runner=${tool%/*}/vorlund.mjs
+    if [ -z "$emulator" ]; then
         cp "$tool" "$1/vorlund"
     else
         cp "$tool" "$1/vorlund.target"
-        printf '#!/bin/sh\nexec %s %q "$@"\n' "$VORLUND_EMULATOR" "$1/vorlund.target" >"$1/vorlund"
+        if [[ " $emulator " == *" $runner "* ]]; then
+            cp "$runner" "$1/"
+            emulator=${emulator/"$runner"/"$1/vorlund.mjs"}
+        fi
+        printf '#!/bin/sh\nexec %s %q "$@"\n' "$emulator" "$1/vorlund.target" >"$1/vorlund"
         chmod 755 "$1/vorlund"
     fi
 }

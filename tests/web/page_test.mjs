@@ -118,17 +118,19 @@ const served = `http://127.0.0.1:${server.address().port}/vorlund.html`;
 const fromDisk = pathToFileURL(page).href;
 
 // launch BROWSER [SCHEME]: the browser, headless, in the colour scheme given (Firefox's driver cannot
-// change it afterwards).
+// change it afterwards), and in a UTF-8 locale, as a user's, without which Chromium takes no file
+// whose name is not ASCII.
+const env = { ...process.env, LC_ALL: 'C.UTF-8' };
 function launch(browser, scheme = 'light') {
     if (browser === 'firefox') {
         return puppeteer.launch({
-            browser: 'firefox', executablePath: BROWSERS.firefox, headless: true,
+            browser: 'firefox', executablePath: BROWSERS.firefox, headless: true, env,
             extraPrefsFirefox: { 'layout.css.prefers-color-scheme.content-override': scheme === 'dark' ? 0 : 1 },
         });
     }
     // The flags keep Chromium from reaching for the network on its own, which would be counted.
     return puppeteer.launch({
-        executablePath: BROWSERS.chromium, headless: true,
+        executablePath: BROWSERS.chromium, headless: true, env,
         args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
             '--disable-sync', '--no-first-run', '--disable-features=Translate,OptimizationHints,MediaRouter'],
     });
