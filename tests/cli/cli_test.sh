@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The built tool end to end: usage, reports, the two messages, special files and terminal safety.
-# Usage: cli_test.sh PATH_TO_VORLUND MAJOR.MINOR (the version the banner's title names)
+# Usage: cli_test.sh PATH_TO_VORLUND
 # shellcheck disable=SC2016 # sh -c scripts are single-quoted: their words come as $0, $1, ...
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -11,7 +11,8 @@ line() { sed -n "$1p" <<<"$banner"; }
 empty="|$(printf '%43s' '')|"
 faults=
 [ "$(printf '%s' "$banner" | awk '{ printf "%d ", length($0) }')" = "0 40 44 44 44$(printf ' 45%.0s' {6..16}) " ] || faults+=" widths"
-[[ "$(line 14)" == "|"*" Vorlund v$2 "*"|" ]] || faults+=" title" # the golden file pins the rest
+# The title is the tool's own fixed text, whatever the release: scripts compare the banner too.
+[[ "$(line 14)" == "|"*" Vorlund v1.1 "*"|" ]] || faults+=" title" # the golden file pins the rest
 [ "$(line 13)$(line 15)" = "$empty$empty" ] || faults+=" empty lines"
 [ "$(grep -c '^|.*|$' <<<"$banner")" = 9 ] || faults+=" box edges"
 tags="^\`-\[[^]]*\]-+\[[^]]*\]-'\$" # tags open in column 3 and close in column 43
