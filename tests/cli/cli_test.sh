@@ -50,6 +50,9 @@ check_posix "usage on a full disk" "" "$IO" sh -c '"$0" >/dev/full' "$bin"
 # then keeps no reader.
 check_unix "reader of the pipe gone" "" "$(($(kill -l PIPE) + 128))"$'\n' \
     sh -c 'exec 3<>"$2" 4>"$2" 3<&-; "$0" "$1" >&4; echo $? >&2' "$bin" "$path" "$work/fifo"
+# As the manual shows it: the reader gone while the writer still sleeps.
+check_unix "the manual's SIGPIPE example" "" "$(($(kill -l PIPE) + 128))"$'\n' \
+    bash -c '{ sleep 1; "$0" "$1"; } | true; echo "${PIPESTATUS[0]}" >&2' "$bin" "$path"
 check_unix "past the file size limit" "" "$(($(kill -l XFSZ) + 128))"$'\n' sh -c 'exec 3>&2 2>/dev/null
     (ulimit -c 0 && ulimit -f 0 && exec "$0" "$1" >"$2" 2>&3); echo $? >&3' "$bin" "$path" "$work/limited"
 check_posix "a pipe as /dev/stdin" "" "$IO" sh -c 'printf x | "$0" /dev/stdin' "$bin"
