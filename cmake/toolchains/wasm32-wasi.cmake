@@ -1,6 +1,6 @@
 # WebAssembly for WASI: one module, vorlund.wasm, that runs wherever a WASI runtime does (macOS,
 # ChromeOS, phones, a web page), beside vorlund.mjs, which runs it under Node.js. Debian packages:
-# clang, lld, wasi-libc, libclang-rt-14-dev-wasm32, and nodejs for the tests.
+# clang, lld, llvm, wasi-libc, libclang-rt-14-dev-wasm32, nodejs.
 set(CMAKE_SYSTEM_NAME WASI)
 set(CMAKE_SYSTEM_PROCESSOR wasm32)
 list(APPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/wasi")
