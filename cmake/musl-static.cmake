@@ -1,7 +1,7 @@
 # The static build for the architecture of VORLUND_GCC, this machine's gcc or a cross one: musl's
 # headers, start files and C library in place of glibc's, from Debian's musl-dev for that
-# architecture. gcc, not g++: it compiles C++ but links no C++ library, which the code does not
-# need.
+# architecture. The driver is gcc, not g++: it compiles C++ (with g++'s compiler, which Debian's
+# g++ packages bring) but links no C++ library, which the code does not need.
 #
 # Linked as a static PIE: gcc then takes rcrt1.o, musl's start file that relocates the program
 # itself, so that the static build keeps address randomisation. -B is where gcc looks for start

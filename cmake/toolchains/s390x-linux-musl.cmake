@@ -1,4 +1,4 @@
-# 64-bit IBM Z, a big-endian machine. Debian packages: gcc-s390x-linux-gnu, musl-dev:s390x,
+# 64-bit IBM Z, a big-endian machine. Debian packages: g++-s390x-linux-gnu, musl-dev:s390x,
 # qemu-user.
 set(CMAKE_SYSTEM_PROCESSOR s390x)
 set(VORLUND_TARGET s390x-linux-gnu)
