@@ -9,18 +9,19 @@ namespace {
 
 // The largest output of any run: the banner and a report whose path is the longest that any
 // system opens. Windows takes 32,767 UTF-16 units, up to three bytes each in UTF-8; POSIX
-// systems open less than PATH_MAX. A larger output still goes out whole, in more writes.
+// systems open less than PATH_MAX.
 constexpr size_t OUTPUT_BUFFER_BYTES = 131072;
 // The report's formatted lines: a label, hex digits or a 64-bit count, a newline.
 constexpr size_t LINE_BYTES = 64;
 
 char output_buffer[OUTPUT_BUFFER_BYTES];
 size_t buffered;
-// Set once a write failed: what follows it must not go out as if the report were whole.
-bool write_failed;
+// Set when the output could not be put together whole: it must not go out as if it were.
+bool incomplete;
 
 bool write_all(int fd, const char *bytes, size_t count)
 {
+    // A write may take less than it is given (a file that nears its size limit); the rest follows.
     while (count > 0) {
         // Windows counts in unsigned int, POSIX in size_t: the buffer fits either.
         const ssize_t written = write(fd, bytes, static_cast<unsigned>(count));
@@ -37,17 +38,12 @@ bool write_all(int fd, const char *bytes, size_t count)
 
 void print_bytes(const char *bytes, size_t count)
 {
-    while (count > 0) {
-        if (buffered == sizeof output_buffer && !flush_output())
-            return;
-        size_t room = sizeof output_buffer - buffered;
-        if (room > count)
-            room = count;
-        memcpy(output_buffer + buffered, bytes, room);
-        buffered += room;
-        bytes += room;
-        count -= room;
+    if (count > sizeof output_buffer - buffered) {
+        incomplete = true;
+        return;
     }
+    memcpy(output_buffer + buffered, bytes, count);
+    buffered += count;
 }
 
 void print_text(const char *text)
@@ -64,9 +60,8 @@ void print_line(const char *format, ...)
     // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
     const int length = vsnprintf(line, sizeof line, format, arguments);
     va_end(arguments);
-    // A line cut short, or none at all, must not pass for the report: it fails as a write would.
     if (length < 0 || static_cast<size_t>(length) >= sizeof line) {
-        write_failed = true;
+        incomplete = true;
         return;
     }
     print_bytes(line, static_cast<size_t>(length));
@@ -74,10 +69,7 @@ void print_line(const char *format, ...)
 
 bool flush_output()
 {
-    if (!write_failed && !write_all(STDOUT_FILENO, output_buffer, buffered))
-        write_failed = true;
-    buffered = 0;
-    return !write_failed;
+    return !incomplete && write_all(STDOUT_FILENO, output_buffer, buffered);
 }
 
 bool write_message(const char *text)

@@ -45,6 +45,13 @@ fault "catalog read" "" "$IO" "$target" "$READ:error=EIO:when=2"
 fault "seek to the name" "" "$IO" "$target" "$LSEEK:error=EIO:when=4"
 fault "name read" "" "$IO" "$target" "$READ:error=EIO:when=3"
 fault "write of the report" "" "$IO" "$work/out" "$WRITE:error=ENOSPC"
+# A write that takes part of the report is followed by one of the rest; here the part is not
+# written, so only the rest arrives. A write that takes nothing is refused as a failed one is.
+report "$target" 'FAULT IMAGE.' 'FAULTS ARE INJECTED HERE....' 1234 1
+for taken in 100 $((${#REPLY} - 1)); do
+    fault "write that takes $taken bytes" "${REPLY:taken}" "" "$work/out" "$WRITE:retval=$taken:when=1"
+done
+fault "write that takes nothing" "" "$IO" "$work/out" "$WRITE:retval=0:when=1"
 report "$target" 'FAULT IMAGE.' 'FAULTS ARE INJECTED HERE....' 1234 1
 fault "close, after the report" "$REPLY" "$IO" "$target" "$CLOSE:error=EIO"
 # Reads that bring nothing are no failure, and the fields after them are still read in place.
