@@ -3,7 +3,7 @@
 # unless the build stripped them already, and its documents in the package's own forms.
 # Debian wants the licence as its copyright file, the release notes as its changelog, and a word
 # for lintian on what a static PIE is; RPM wants the licence under /usr/share/licenses, and the
-# notes as the spec's changelog.
+# notes as the package's %changelog.
 #
 # The changelogs are NEWS, each entry dated by its day, at midnight UTC, but the newest, which is
 # dated by the source's own time, as two releases may share a day: `date`, which knows the calendar,
