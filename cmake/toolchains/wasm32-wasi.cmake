@@ -11,10 +11,6 @@ set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
 set(CMAKE_EXE_LINKER_FLAGS_INIT -nostdlib++)
 set(CMAKE_CXX_STANDARD_LIBRARIES_INIT -lc-printscan-no-floating-point)
 set(CMAKE_FIND_ROOT_PATH /usr/wasm32-wasi)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The runner beside the module, under what release/targets runs it with, told to take the module
 # from its first argument, as an emulator is given its program.
 include("${CMAKE_CURRENT_LIST_DIR}/target.cmake")

@@ -8,10 +8,6 @@ set(CMAKE_C_COMPILER ${VORLUND_TARGET}-gcc-win32) # GoogleTest, built from its s
 set(CMAKE_CXX_COMPILER ${VORLUND_TARGET}-g++-win32)
 set(CMAKE_RC_COMPILER ${VORLUND_TARGET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${VORLUND_TARGET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One file that needs no DLL but those every Windows has: the compiler's own libraries linked in.
 # No time stamp in the header, so that the same source gives the same bytes.
@@ -20,4 +16,3 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 # Tested under Wine, as release/targets says: quiet, reading Unix names and arguments as UTF-8, and
 # making a new prefix without asking to install Mono or Gecko.
 include("${CMAKE_CURRENT_LIST_DIR}/target.cmake")
-set(CMAKE_CROSSCOMPILING_EMULATOR ${VORLUND_RUNS_WITH})
