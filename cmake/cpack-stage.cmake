@@ -16,7 +16,7 @@ if(VORLUND_STRIP)
 endif()
 foreach(program IN LISTS programs)
     execute_process(
-        COMMAND "${VORLUND_STRIPPER}" --remove-section=.comment --remove-section=.note "${program}"
+        COMMAND ${VORLUND_STRIP_COMMAND} "${program}"
         COMMAND_ERROR_IS_FATAL ANY
     )
 endforeach()
