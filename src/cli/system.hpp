@@ -1,8 +1,8 @@
 #ifndef VORLUND_CLI_SYSTEM_HPP
 #define VORLUND_CLI_SYSTEM_HPP
 
-// What the driver asks of the system that POSIX and Windows answer differently: posix.cpp and
-// windows.cpp, of which the build compiles the one for its target.
+// What the driver asks of the system that POSIX, Windows and WASI answer differently: posix.cpp,
+// windows.cpp and wasi.cpp, of which the build compiles the one for its target.
 
 // Makes standard output and standard error carry every byte as it is written. False if they
 // cannot be made to.
