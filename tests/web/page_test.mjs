@@ -61,14 +61,19 @@ const hostile = image(hostileName, '128K', '\\033[2J\\007\\037 ~\\177\\200\\302\
     '\\000\\000', '\\033]0;NAME\\007\\000\\000\\000');
 const hostileBad = image('\u202ebad\u0007.ngp', '100', 'NOT A WHOLE MEGABIT.........', '\\000\\000', 'HOSTILE.....');
 const huge = image('huge.ngp', '1G', 'ONE GIBIBYTE, SPARSE........', '\\022\\064', 'HUGE........');
+// Enough images that the page is still on them when the next choice comes.
+mkdirSync(join(work, 'many'));
+const many = Array.from({ length: 500 }, (_, i) => join(work, 'many', `${String(i).padStart(3, '0')}.ngp`));
+for (const path of many) writeFileSync(path, 'too short');
 
 const TREE = report('tree/sub/a.ngc', 'FOLDER......', 'IN A FOLDER.................', '0102', 1) + '\n' +
     report('tree/sub/deeper/m.Ngp', 'FOLDER......', 'IN A FOLDER.................', '0102', 1) + '\n' +
     report('tree/z.NGP', 'FOLDER......', 'IN A FOLDER.................', '0102', 1);
 
 // Each row: what is done, then the text and the status that the page must show. `how` picks
-// files (files), a folder (folder) or drops paths (drop); `served` loads the page from a web
-// server instead of from disk. A row that a browser's driver cannot do names why.
+// files (files), a folder (folder) or drops paths (drop), after picking `before` the same way if
+// given; `served` loads the page from a web server instead of from disk. A row that a browser's
+// driver cannot do names why.
 const rows = [
     { name: 'one file, compared with the command\'s sample output', how: 'folder', paths: [join(work, 'build')],
       text: readFileSync(join(expectedDir, 'sample.out'), 'utf8'), status: identified(1, 1, 512),
@@ -98,6 +103,9 @@ const rows = [
       status: identified(1, 2, 512), screenshot: 'hostile' },
     { name: 'a 1 GiB sparse file, of which only the header is read', how: 'files', paths: [huge],
       text: banner + report('huge.ngp', 'HUGE........', 'ONE GIBIBYTE, SPARSE........', '1234', 8192),
+      status: identified(1, 1, 512) },
+    { name: 'a second choice while the first is still being read', how: 'files', before: many, paths: [a],
+      text: banner + report('a.ngp', 'FIRST.......', 'FIRST IMAGE OF TWO..........', '0001', 1),
       status: identified(1, 1, 512) },
 ];
 
@@ -164,7 +172,9 @@ async function act(tab, row) {
         await tab.mouse.dragOver(at, data);
         await tab.mouse.drop(at, data);
     } else {
-        await (await tab.$(`#${row.how}`)).uploadFile(...row.paths);
+        const input = await tab.$(`#${row.how}`);
+        if (row.before) await input.uploadFile(...row.before);
+        await input.uploadFile(...row.paths);
     }
 }
 
