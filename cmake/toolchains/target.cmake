@@ -8,18 +8,22 @@ if(NOT VORLUND_TOOLCHAIN)
     set(VORLUND_TOOLCHAIN "${CMAKE_PARENT_LIST_FILE}")
 endif()
 get_filename_component(toolchain "${VORLUND_TOOLCHAIN}" NAME_WE)
-file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/../../release/targets" row REGEX "^${toolchain} ")
-if(NOT row MATCHES "^[^ ]+ +[^ ]+ +([^ ]+) +([^ ]+) +(.+)$")
-    message(FATAL_ERROR "release/targets has no row for ${toolchain}")
-endif()
-set(VORLUND_DEB_ARCH ${CMAKE_MATCH_1})
-set(VORLUND_RPM_ARCH ${CMAKE_MATCH_2})
-separate_arguments(VORLUND_RUNS_WITH UNIX_COMMAND "${CMAKE_MATCH_3}")
-foreach(field VORLUND_DEB_ARCH VORLUND_RPM_ARCH VORLUND_RUNS_WITH)
-    if(${field} STREQUAL "-")
-        set(${field} "")
+set(release "${CMAKE_CURRENT_LIST_DIR}/../../release")
+foreach(field deb:VORLUND_DEB_ARCH rpm:VORLUND_RPM_ARCH runs_with:VORLUND_RUNS_WITH)
+    string(REPLACE ":" ";" field "${field}")
+    list(GET field 1 variable)
+    list(GET field 0 field)
+    execute_process(
+        COMMAND sh "${release}/field" "${release}/targets" ${field} ${toolchain}
+        OUTPUT_VARIABLE ${variable}
+        OUTPUT_STRIP_TRAILING_WHITESPACE
+        COMMAND_ERROR_IS_FATAL ANY
+    )
+    if(${variable} STREQUAL "-")
+        set(${variable} "")
     endif()
 endforeach()
+separate_arguments(VORLUND_RUNS_WITH UNIX_COMMAND "${VORLUND_RUNS_WITH}")
 set(CMAKE_CROSSCOMPILING_EMULATOR ${VORLUND_RUNS_WITH})
 
 # The target's libraries and headers from its own root alone, the programs that build from this

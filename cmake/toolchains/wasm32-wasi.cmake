@@ -1,6 +1,5 @@
 # WebAssembly for WASI: one module, vorlund.wasm, that runs wherever a WASI runtime does (macOS,
-# ChromeOS, phones, a web page), beside vorlund.mjs, which runs it under Node.js. Debian packages:
-# clang, lld, llvm, wasi-libc, libclang-rt-14-dev-wasm32, nodejs.
+# ChromeOS, phones, a web page), beside vorlund.mjs, which runs it under Node.js.
 set(CMAKE_SYSTEM_NAME WASI)
 set(CMAKE_SYSTEM_PROCESSOR wasm32)
 list(APPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/wasi")

@@ -1,6 +1,5 @@
 # A cross build for 64-bit Windows with Debian's mingw-w64, its win32 thread model needing no
-# pthread DLL, tested under Wine, its manual a web page made by mandoc. Debian packages:
-# g++-mingw-w64-x86-64-win32, mandoc, wine, wine64.
+# pthread DLL, tested under Wine, its manual a web page made by mandoc.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(VORLUND_TARGET x86_64-w64-mingw32)
