@@ -19,6 +19,8 @@ endif()
 if(NOT VORLUND_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
     file(TIMESTAMP CMakeLists.txt VORLUND_SOURCE_DATE_EPOCH "%s" UTC)
 endif()
+# Kept in the cache too, where release/make reads it.
+set(VORLUND_SOURCE_DATE_EPOCH "${VORLUND_SOURCE_DATE_EPOCH}" CACHE INTERNAL "The time the source is dated by")
 
 set(VORLUND_MAINTAINER "vorlund maintainers <maintainers@users.noreply.c-seed-d89c0faa.example>"
     CACHE STRING "Maintainer named in packages, as Name <address>")
@@ -57,11 +59,12 @@ License: Expat
 
 configure_file(share/man/man1/vorlund.1.in vorlund.1 @ONLY)
 
-# Compressed as Debian and RPM want it, without a name or a time stamp that would vary between
-# builds.
+# Compressed as Debian and RPM want their documents, without a name or a time stamp that would
+# vary between builds; the packages' changelogs too (cmake/cpack-stage.cmake).
+set(VORLUND_GZIP gzip -9n)
 add_custom_command(
     OUTPUT vorlund.1.gz
-    COMMAND sh -c "gzip -9n <\"$0\" >\"$1\"" vorlund.1 vorlund.1.gz
+    COMMAND sh -c "\"$@\" >vorlund.1.gz" sh ${VORLUND_GZIP} -c vorlund.1
     DEPENDS vorlund.1
     VERBATIM
 )

@@ -3,11 +3,13 @@
 
 include(GNUInstallDirs)
 
-# The program, its manual page, and the licence and release notes as they are. The packages put
-# them in their own forms (cmake/cpack-stage.cmake).
+# The program, its manual page and the release notes. Not the licence: every distribution ships it
+# its own way (Debian as the copyright file, Fedora, openSUSE and Arch under /usr/share/licenses),
+# as the packages here do too (cmake/cpack-stage.cmake), and a copy in the documents would be one
+# more for each of them to delete.
 install(TARGETS vorlund RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES "${PROJECT_BINARY_DIR}/vorlund.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
-install(FILES LICENSE NEWS DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+install(FILES NEWS DESTINATION "${CMAKE_INSTALL_DOCDIR}")
 
 set(CPACK_PACKAGE_NAME vorlund)
 set(CPACK_PACKAGE_VENDOR "The vorlund developers")
@@ -67,7 +69,15 @@ string(JOIN "\n" CPACK_RPM_SPEC_MORE_DEFINE
     "%define clamp_mtime_to_source_date_epoch 1"
 )
 
-configure_file(cmake/cpack-project.cmake.in CPackProject.cmake @ONLY)
-set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_BINARY_DIR}/CPackProject.cmake")
+# What cmake/cpack-stage.cmake needs of the build, which CPack hands on as it does every CPACK_
+# variable.
+set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/cpack-stage.cmake")
+foreach(variable SOURCE_DIR BINARY_DIR)
+    set(CPACK_VORLUND_${variable} "${PROJECT_${variable}}")
+endforeach()
+foreach(variable SOURCE_DATE_EPOCH STRIP_COMMAND STRIP STATIC MAINTAINER RPM_RELEASE GZIP)
+    set(CPACK_VORLUND_${variable} "${VORLUND_${variable}}")
+endforeach()
+set(CPACK_VORLUND_DOCDIR "${CMAKE_INSTALL_DOCDIR}")
 
 include(CPack)
