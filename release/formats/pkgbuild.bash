@@ -1,0 +1,27 @@
+# shellcheck shell=bash disable=SC2154 # the variables of release/make and release/check, which source it
+# A PKGBUILD for Arch Linux, from release/PKGBUILD.in: it builds from the source tarball of the
+# release, as it is checked here, and its signature where the release is signed.
+
+# make_pkgbuild: the PKGBUILD, naming the tarball's sha256 and, signed, the key.
+make_pkgbuild() {
+    local sha256
+    sha256=$(sha256sum <"$out/$source.tar.xz" | cut -d' ' -f1)
+    sed -e "s|@VERSION@|$version|; s|@URL@|$url|; s|@SHA256@|$sha256|; s|@MAINTAINER@|$maintainer|" "$src/release/PKGBUILD.in" |
+        if [ -n "$fingerprint" ]; then
+            sed -e "s|@SIGNATURE@|{,.asc}|; s|@SIGNATURE_SUM@| 'SKIP'|; s|@VALIDPGPKEYS@|validpgpkeys=('$fingerprint')|"
+        else
+            sed -e "s|@SIGNATURE@||; s|@SIGNATURE_SUM@||; /@VALIDPGPKEYS@/d"
+        fi >"$out/PKGBUILD"
+}
+
+# check_pkgbuild: the PKGBUILD is of this version and names this tarball and, signed, this key.
+check_pkgbuild() {
+    step "PKGBUILD"
+    files+=(PKGBUILD)
+    grep -qx "pkgver=$version" PKGBUILD || fail "PKGBUILD is not of version $version"
+    grep -q "^sha256sums=('$(sha256sum <"$tarball" | cut -d' ' -f1)'" PKGBUILD || fail "PKGBUILD names another tarball"
+    if [ -f SHA256SUMS.asc ]; then
+        grep -qx "validpgpkeys=('$(gpg --batch --quiet --with-colons --show-keys "$key" 2>/dev/null | fingerprint)')" PKGBUILD ||
+            fail "PKGBUILD names another key"
+    fi
+}

@@ -1,0 +1,63 @@
+# shellcheck shell=bash disable=SC2154 # epoch, work and out are release/make's
+# What release/make and release/check share, and the formats of release/formats/ with them: the
+# tables, each recipe of a release once (how an archive is packed, how a key is named, what the
+# build knows), and how they fail. Sourced; `tables` is the folder of the tables to read, the
+# release's own source once it is unpacked.
+release=$(realpath "$(dirname "${BASH_SOURCE[0]}")")
+tables=$release
+# A failure inside $(...) fails the command that uses it, as it does outside: a table that cannot
+# be read ends the run instead of giving an empty list to go through.
+shopt -s inherit_errexit
+
+fail() { echo "${0##*/}: $*" >&2 && exit 1; }
+step() { printf '== %s\n' "$*"; }
+
+# field TABLE COLUMN [KEY]: a field of release/TABLE (targets, kinds), as release/field reads it.
+field() { "$release/field" "$tables/$1" "${@:2}"; }
+# targets_with COLUMN [VALUE]: the targets whose COLUMN is not - (or is VALUE), one a line; none is
+# a failure.
+targets_with() {
+    local all toolchain value found=''
+    all=$(field targets toolchain)
+    for toolchain in $all; do
+        value=$(field targets "$1" "$toolchain")
+        if [[ "$value" != - && "${2:-$value}" = "$value" ]]; then echo "$toolchain" && found=yes; fi
+    done
+    [ -n "$found" ] || fail "no target in release/targets has a $1${2:+ of $2}"
+}
+# of TOOLCHAIN COLUMN: a field of the target's kind (release/kinds).
+of() { field kinds "$2" "$(field targets kind "$1")"; }
+
+# cached BUILD_DIR NAME: a value from a build's cache.
+cached() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
+
+# fingerprint: the first fingerprint in gpg's --with-colons listing on standard input.
+fingerprint() { awk -F: '/^fpr:/ { print $10; exit }'; }
+
+# dated FILE...: each FILE dated by the source, as every file of a release is.
+dated() { touch -d "@$epoch" "$@"; }
+
+# pack FOLDER ARCHIVE: the folder, which holds only FOLDER/NAME, packed as ARCHIVE (NAME.tar.xz or
+# NAME.zip), entries sorted, owned by 0, writable by their owner alone and dated by the source.
+pack() {
+    local name=${2##*/}
+    name=${name%.tar.xz}
+    name=${name%.zip}
+    find "$1/$name" -exec touch -d "@$epoch" {} +
+    case $2 in
+    *.tar.xz)
+        tar -C "$1" --sort=name --owner=0 --group=0 --numeric-owner --mode=u+rwX,go+rX,go-w \
+            --mtime="@$epoch" --format=gnu -cf - "$name" | xz -9 -T1 >"$2"
+        ;;
+    # zip keeps local times, which UTC makes the same everywhere; -X leaves out owners.
+    *.zip) (cd "$1" && find "$name" | sort | TZ=UTC zip -X -9 -q "$2" -@) ;;
+    *) fail "pack: no format for $2" ;;
+    esac
+}
+
+# cpack_package TOOLCHAIN GENERATOR: the target's build packed by cpack as GENERATOR (DEB, RPM),
+# into the release's folder.
+cpack_package() {
+    (cd "$work/$1" && cpack -G "$2" >"$work/$1.$2.log" 2>&1) || { tail -n 20 "$work/$1.$2.log" && fail "no $2 for $1"; }
+    cp "$work/$1"/*."$(tr '[:upper:]' '[:lower:]' <<<"$2")" "$out/"
+}
