@@ -23,8 +23,9 @@ allocations() {
         timeout $((2 * limit)) valgrind --log-fd=3 "$bin" "$@" 3>&1 >"$out" 2>/dev/null |
             sed -n 's/.*total heap usage: \([0-9,]*\) allocs.*/\1/p'
     else
+        rm -f "$work/memory"
         timeout "$limit" strace -f -qq -o "$work/memory" -e 'trace=brk,mmap,?mmap2,mremap' "$bin" "$@" >"$out" 2>/dev/null
-        grep -c . "$work/memory"
+        [ -f "$work/memory" ] && grep -c . "$work/memory"
     fi
 }
 
@@ -42,8 +43,10 @@ ROWS
 
 # writes: how many writes carried the output of the last traced run: those in the process, and on
 # the descriptor, of the write that began it with the banner's first line. Followed through any
-# emulator, which hands each write of the program to the system as one write of its own.
+# emulator, which hands each write of the program to the system as one write of its own. Each
+# traced run starts from no log at all, so that one that did not run counts no write.
 writes() {
+    [ -f "$work/writes" ] || { echo "no trace" && return; }
     FIRST='"\n'$(sed -n '2p' <<<"$banner" | cut -c1-12) awk '
         !match($0, /^[0-9]+ +(write|writev|pwrite64|pwritev2?)\([0-9]+,/) { next }
         { split($0, call, /[ (,]+/) } # the process, the call and the descriptor
@@ -54,12 +57,14 @@ writes() {
 export LOG=$work/writes BIN=$bin IMAGE=$target LIMIT=$limit
 traced='timeout "$LIMIT" strace -f -o "$LOG" -e trace=write,writev,pwrite64,pwritev,pwritev2 "$BIN" "$IMAGE"'
 if needs --through-emulator "one write into a pipe" strace; then
+    rm -f "$LOG"
     sh -c "$traced" | cat >/dev/null
     expect "one write into a pipe" 1 "$(writes)"
 fi
 # script(1) hands its command to $SHELL, perhaps a plain sh: the paths travel in the environment.
 # A Windows console is drawn by Wine in writes of its own.
 if [ -z "$windows" ] && needs "one write to a terminal" strace script; then
+    rm -f "$LOG"
     script -qec "$traced" /dev/null >/dev/null </dev/null
     expect "one write to a terminal" 1 "$(writes)"
 fi
