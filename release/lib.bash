@@ -28,6 +28,17 @@ targets_with() {
 # of TOOLCHAIN COLUMN: a field of the target's kind (release/kinds).
 of() { field kinds "$2" "$(field targets kind "$1")"; }
 
+# apt_update: apt-get update, as root. An index that cannot be fetched (a mirror caught in a sync)
+# fails it; it is tried again, then taken as a warning: a package that the index alone would have
+# given fails its install, which says so.
+apt_update() {
+    local try
+    for try in 1 2 3; do
+        apt-get update -q && return
+        if [ "$try" = 3 ]; then echo "${0##*/}: an index could not be fetched; going on without it" >&2; else sleep 10; fi
+    done
+}
+
 # cached BUILD_DIR NAME: a value from a build's cache.
 cached() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
 
