@@ -3,6 +3,7 @@
 // was typed in as PWD, as a POSIX shell does, and a relative path opens from there.
 #include "cli/system.hpp"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -15,6 +16,11 @@ bool binary_streams()
 
 int open_image(const char *path)
 {
+    // wasi-libc takes an empty path for the working directory, which POSIX names no file.
+    if (path[0] == '\0') {
+        errno = ENOENT;
+        return -1;
+    }
     // A path the runner's directory does not lead to must fail, not open from the root instead.
     const char *typed_in = getenv("PWD");
     if (typed_in != nullptr && chdir(typed_in) == -1)

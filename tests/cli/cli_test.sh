@@ -59,6 +59,11 @@ check "directory on disk" "" "$EITHER_MESSAGE" "$bin" "$work/dir"
 check_posix "directory on tmpfs" "" "$EITHER_MESSAGE" "$bin" /dev/shm
 check_posix "directory in /proc" "" "$EITHER_MESSAGE" "$bin" /proc/self
 check_posix "unreadable file" "" "$IO" "${as_nobody[@]}" "$public/vorlund" "$public/unreadable.ngp"
+# A working directory that may be passed through but not read: a name in it opens all the same.
+mkdir -m 755 "$public/blind" && cp "$path" "$public/blind/x.ngp" && chmod 111 "$public/blind"
+report x.ngp 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
+check_posix "working directory not readable" "$REPLY" "" "${as_nobody[@]}" sh -c 'cd "$1" && exec "$0" x.ngp' \
+    "$public/vorlund" "$public/blind"
 report "$work/empty.ngp" '' '' 0000 0 # size 0: a whole number of megabits
 check "empty file" "$REPLY" "" "$bin" "$work/empty.ngp"
 for file in /dev/null /dev/zero; do
@@ -85,6 +90,42 @@ name=$'\343\202\262\343\203\274\343\203\240/caf\303\251.ngp'
 mkdir "$work/${name%/*}" && cp "$work/high.ngp" "$work/$name"
 report "$name" $'HIGH\r\nBYTES' $'HIGH CATALOG\x1aBYTES\r\n........' 80ff 1
 check "a name no code page holds" "$REPLY" "" sh -c 'cd "$1" && exec "$0" "$2"' "$bin" "$work" "$name"
+# A path is resolved by the file system, as open(2) resolves it: .. after a link leaves the link's
+# target, not the link, and a name that is not there, or a file taken for a folder, is no way
+# through. Windows takes .. off the name before it looks at any link. Each row: the path, typed in
+# tree/, and the image it must name (- for none).
+mkdir -p "$work/tree/real/a" "$work/tree/gone" && ln -s real/a "$work/tree/lnk"
+cp "$path" "$work/tree/real/x.ngp" && cp "$work/high.ngp" "$work/tree/x.ngp"
+while read -r typed named; do
+    if [ "$named" = - ]; then
+        check_posix "resolved by the file system: $typed" "" "$IO" sh -c 'cd "$1" && exec "$0" "$2"' "$bin" "$work/tree" "$typed"
+        continue
+    fi
+    if [ "$named" = real/x.ngp ]; then
+        report "$typed" 'SIXTEEN MBIT' 'COPYRIGHT ENDS IN BLANKS    ' 0059 16
+    else
+        report "$typed" $'HIGH\r\nBYTES' $'HIGH CATALOG\x1aBYTES\r\n........' 80ff 1
+    fi
+    check_posix "resolved by the file system: $typed" "$REPLY" "" sh -c 'cd "$1" && exec "$0" "$2"' "$bin" "$work/tree" "$typed"
+done <<ROWS
+lnk/../x.ngp real/x.ngp
+$work/tree/lnk/../x.ngp real/x.ngp
+lnk/.././x.ngp real/x.ngp
+./x.ngp x.ngp
+real/a/../../x.ngp x.ngp
+missing/../x.ngp -
+x.ngp/ -
+x.ngp/. -
+x.ngp/../x.ngp -
+ROWS
+# A working directory that was removed leaves an absolute path as it was; a name in it is then
+# no file.
+report "$work/tree/x.ngp" $'HIGH\r\nBYTES' $'HIGH CATALOG\x1aBYTES\r\n........' 80ff 1
+check_posix "working directory removed, absolute path" "$REPLY" "" \
+    sh -c 'cd "$1" && rmdir "$1" && shift && exec "$@"' sh "$work/tree/gone" "${direct[@]}" "$work/tree/x.ngp"
+mkdir "$work/tree/gone"
+check_posix "working directory removed, relative path" "" "$IO" \
+    sh -c 'cd "$1" && rmdir "$1" && shift && exec "$@"' sh "$work/tree/gone" "${direct[@]}" x.ngp
 # A 256 TiB sparse file, where the test's own folder takes one, else on the tmpfs most Linux
 # systems have at /dev/shm (ext4 stops at 16 TiB).
 huge=''
@@ -153,6 +194,12 @@ done <<'ROWS'
 \364\200\200\200\364\217\277\277\364\177\200\200\364\220\200\200 \364\200\200\200\364\217\277\277????????
 \365\200\200\200\342\202\177\342\202\300\361\200\200\177\342\202. ????????????????.
 ROWS
+# Node.js hands the runner its arguments as text: a name that is not UTF-8 arrives with U+FFFD for
+# each byte it cannot read, and must be refused, never taken for the file whose name holds U+FFFD.
+if [ -n "$wasi" ]; then
+    cp "$path" "$work/caf"$'\351'.ngp && cp "$work/high.ngp" "$work/caf"$'\357\277\275'.ngp
+    check "a name that is not UTF-8, refused" "" "$IO" "$bin" "$work/caf"$'\351'.ngp
+fi
 hostile=$work/$name.ngp
 image "$hostile" 128K '\033[2J\007\037 ~\177\200\302\233\351COPYRIGHT......' '\000\000' '\033]0;NAME\007\000\000\000'
 report "$hostile" $'\e]0;NAME\a' $'\e[2J\a\x1f ~\x7f\x80\xc2\x9b\xe9COPYRIGHT......' 0000 1

@@ -38,6 +38,13 @@ place() {
     fi
 }
 mkdir "$work/bin" && place "$work/bin" && bin=$work/bin/vorlund
+# The same run with no shell in front, for a case that a shell would speak up in (a working
+# directory removed): `"${direct[@]}" ARGS...`.
+direct=("$bin")
+if [ -n "${VORLUND_EMULATOR:-}" ]; then
+    read -ra direct <<<"${VORLUND_EMULATOR/"${tool%/*}/vorlund.mjs"/"$work/bin/vorlund.mjs"}"
+    direct+=("$work/bin/vorlund.target")
+fi
 windows='' wasi='' elsewhere=''
 [[ "$tool" != *.exe ]] || windows=yes elsewhere="not on Windows"
 [[ "$tool" != *.wasm ]] || wasi=yes elsewhere="not under WASI"
