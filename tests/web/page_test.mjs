@@ -4,7 +4,10 @@
 // 320 pixels wide go to SCREENSHOTS.
 // Usage: node page_test.mjs PAGE EXPECTED_DIR SAMPLES_DIR SCREENSHOTS (EXPECTED_DIR: tests/cli/expected)
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import {
+    chmodSync, chownSync, closeSync, copyFileSync, existsSync, ftruncateSync, mkdirSync, mkdtempSync, openSync, readFileSync,
+    rmSync, truncateSync, unlinkSync, writeFileSync, writeSync,
+} from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -61,10 +64,39 @@ const hostile = image(hostileName, '128K', '\\033[2J\\007\\037 ~\\177\\200\\302\
     '\\000\\000', '\\033]0;NAME\\007\\000\\000\\000');
 const hostileBad = image('\u202ebad\u0007.ngp', '100', 'NOT A WHOLE MEGABIT.........', '\\000\\000', 'HOSTILE.....');
 const huge = image('huge.ngp', '1G', 'ONE GIBIBYTE, SPARSE........', '\\022\\064', 'HUGE........');
-// Enough images that the page is still on them when the next choice comes.
+// Enough images that the page is still reading them seconds after they are chosen: copies of one,
+// its header block and a hole to a whole megabit.
 mkdirSync(join(work, 'many'));
-const many = Array.from({ length: 500 }, (_, i) => join(work, 'many', `${String(i).padStart(3, '0')}.ngp`));
-for (const path of many) writeFileSync(path, 'too short');
+const one = image('many.ngp', '128K', 'ONE OF MANY.................', '\\000\\003', 'MANY........');
+const many = Array.from({ length: 2000 }, (_, i) => join(work, 'many', `${String(i).padStart(4, '0')}.ngp`));
+for (const path of many) {
+    const fd = openSync(path, 'w');
+    writeSync(fd, readFileSync(one).subarray(0, 512));
+    ftruncateSync(fd, 131072);
+    closeSync(fd);
+}
+const MANY = many.map((path) => report(path.slice(-8), 'MANY........', 'ONE OF MANY.................', '0003', 1)).join('\n');
+// The last of a choice, which goes (or is cut short) before the page reaches it.
+const last = () => {
+    copyFileSync(a, join(work, 'zzz.ngp'));
+    return join(work, 'zzz.ngp');
+};
+// A file its user may not read (the browser runs unprivileged, where the test runs as root).
+const secret = image('secret.ngp', '128K', 'NOBODY MAY READ THIS........', '\\000\\000', 'SECRET......');
+chmodSync(secret, 0o000);
+// A file of a size that a double does not hold exactly: 2^54 bytes and a megabit more, where the
+// file system takes it (a tmpfs); the browser's size of it is 2^54.
+let past = '', pastMade = true;
+try {
+    past = join(mkdtempSync('/dev/shm/vorlund-web-'), 'past.ngp');
+    copyFileSync(a, past);
+    execFileSync('truncate', ['-s', String(2n ** 54n + 131072n), past], { stdio: 'ignore' });
+} catch {
+    pastMade = false;
+}
+const nothing = join(work, 'nothing');
+mkdirSync(nothing);
+writeFileSync(join(nothing, 'notes.txt'), 'no image here\n');
 
 const TREE = report('tree/sub/a.ngc', 'FOLDER......', 'IN A FOLDER.................', '0102', 1) + '\n' +
     report('tree/sub/deeper/m.Ngp', 'FOLDER......', 'IN A FOLDER.................', '0102', 1) + '\n' +
@@ -106,7 +138,25 @@ const rows = [
       status: identified(1, 1, 512) },
     { name: 'a second choice while the first is still being read', how: 'files', before: many, paths: [a],
       text: banner + report('a.ngp', 'FIRST.......', 'FIRST IMAGE OF TWO..........', '0001', 1),
-      status: identified(1, 1, 512) },
+      status: identified(1, 1, 512), soon: 500 },
+    { name: 'a file removed after the choice, before the page reaches it', how: 'files', paths: () => [...many, last()],
+      after: (paths) => unlinkSync(paths.at(-1)), text: banner + MANY + '\nzzz.ngp: ' + IO,
+      status: identified(2000, 2001, 2000 * 512) },
+    // Chromium takes a file's size when the page hands the file to its worker, which may be
+    // before the cut or after it: a failed read, or the size the file now has, as the command
+    // would find it; never the report of the image it was.
+    { name: 'a file cut short after the choice, before the page reaches it', how: 'files', paths: () => [...many, last()],
+      after: (paths) => truncateSync(paths.at(-1), 100), text: [banner + MANY + '\nzzz.ngp: ' + IO, banner + MANY + '\nzzz.ngp: ' + SIZE],
+      status: identified(2000, 2001, 2000 * 512) },
+    { name: 'a file its user may not read', how: 'files', paths: [secret, a], unprivileged: true, text: banner +
+      report('a.ngp', 'FIRST.......', 'FIRST IMAGE OF TWO..........', '0001', 1) + '\nsecret.ngp: ' + IO,
+      status: identified(1, 2, 512) },
+    { name: 'a file past 2^53 bytes, refused rather than given a wrong size', how: 'files', paths: [past],
+      text: banner + 'past.ngp: ' + IO, status: identified(0, 1, 0),
+      all: !pastMade && 'no tmpfs at /dev/shm takes a file of 2^54 bytes' },
+    { name: 'a choice of no image after a report', how: 'folder', before: [a], paths: [nothing], text: '',
+      status: 'No Neo Geo Pocket images (.ngp, .ngc) there.', disabled: true,
+      firefox: 'its driver cannot choose a folder' },
 ];
 
 const results = [];
@@ -128,73 +178,104 @@ const fromDisk = pathToFileURL(page).href;
 // launch BROWSER [SCHEME]: the browser, headless, in the colour scheme given (Firefox's driver cannot
 // change it afterwards), and in a UTF-8 locale, as a user's, without which Chromium takes no file
 // whose name is not ASCII.
+// With `unprivileged`, as a user who is not root, so that a file root may read can be one it may
+// not; with `noWasm`, without WebAssembly, as a browser without a JIT, or a policy, leaves it.
 const env = { ...process.env, LC_ALL: 'C.UTF-8' };
-function launch(browser, scheme = 'light') {
+function launch(browser, { scheme = 'light', unprivileged = false, noWasm = false } = {}) {
+    let executablePath = BROWSERS[browser], userDataDir;
+    if (unprivileged && process.getuid?.() === 0) {
+        userDataDir = mkdtempSync(join(work, 'profile-'));
+        chownSync(userDataDir, 65534, 65534);
+        executablePath = join(work, `${browser}-unprivileged`);
+        writeFileSync(executablePath, `#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=${userDataDir} ${BROWSERS[browser]} "$@"\n`,
+            { mode: 0o755 });
+    }
     if (browser === 'firefox') {
         return puppeteer.launch({
-            browser: 'firefox', executablePath: BROWSERS.firefox, headless: true, env,
-            extraPrefsFirefox: { 'layout.css.prefers-color-scheme.content-override': scheme === 'dark' ? 0 : 1 },
+            browser: 'firefox', executablePath, userDataDir, headless: true, env,
+            extraPrefsFirefox: { 'layout.css.prefers-color-scheme.content-override': scheme === 'dark' ? 0 : 1,
+                ...(noWasm ? { 'javascript.options.wasm': false } : {}) },
         });
     }
     // The flags keep Chromium from reaching for the network on its own, which would be counted.
     return puppeteer.launch({
-        executablePath: BROWSERS.chromium, headless: true, env,
+        executablePath, userDataDir, headless: true, env,
         args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-            '--disable-sync', '--no-first-run', '--disable-features=Translate,OptimizationHints,MediaRouter'],
+            '--disable-sync', '--no-first-run', '--disable-features=Translate,OptimizationHints,MediaRouter',
+            ...(noWasm ? ['--js-flags=--jitless'] : [])],
     });
 }
 
 // open BROWSER URL: a new tab with the page, ready; every request it makes is kept in `requests`.
-async function open(browser, url) {
+async function open(browser, url, status = 'Ready.') {
     const tab = await browser.newPage();
     tab.requests = [];
     tab.errors = [];
     tab.on('request', (request) => tab.requests.push(request.url()));
     tab.on('pageerror', (error) => tab.errors.push(error.message));
     await tab.goto(url);
-    await tab.waitForFunction(() => document.getElementById('status').textContent === 'Ready.', { timeout: 20000 });
+    await tab.waitForFunction((wanted) => document.getElementById('status').textContent === wanted, { timeout: 20000 }, status)
+        .catch(() => {});
     return tab;
 }
 
 const statusOf = (tab) => tab.$eval('#status', (e) => e.textContent);
 async function settled(tab) {
-    await tab.waitForFunction(() => /identified|cannot|No Neo/.test(document.getElementById('status').textContent),
-        { timeout: 20000 }).catch(() => {});
+    await tab.waitForFunction(() => /identified|cannot|No Neo|stopped/.test(document.getElementById('status').textContent),
+        { timeout: 60000 }).catch(() => {});
     return { text: await tab.$eval('#output', (e) => e.textContent), status: await statusOf(tab) };
 }
 
-async function act(tab, row) {
+async function act(tab, row, paths = row.paths) {
     if (row.how === 'drop') {
         const box = await (await tab.$('#drop')).boundingBox();
         const at = { x: box.x + 10, y: box.y + 10 };
-        const data = { items: [], files: row.paths, dragOperationsMask: 1 };
+        const data = { items: [], files: paths, dragOperationsMask: 1 };
         await tab.mouse.dragEnter(at, data);
         await tab.mouse.dragOver(at, data);
         await tab.mouse.drop(at, data);
     } else {
-        const input = await tab.$(`#${row.how}`);
-        if (row.before) await input.uploadFile(...row.before);
-        await input.uploadFile(...row.paths);
+        if (row.before) {
+            await (await tab.$('#files')).uploadFile(...row.before);
+            if (!row.soon) await settled(tab);
+        }
+        await (await tab.$(`#${row.how}`)).uploadFile(...paths);
     }
 }
 
 // Only the page itself, and the worker it makes from its own script, are ever asked for.
 const foreign = (tab, url) => tab.requests.filter((r) => r !== url && !r.startsWith('blob:'));
 
+// The page where an unprivileged browser can read it, and the folder that holds it.
+chmodSync(work, 0o755);
+copyFileSync(page, join(work, 'vorlund.html'));
+const readable = pathToFileURL(join(work, 'vorlund.html')).href;
+
 for (const name of Object.keys(BROWSERS)) {
     const browser = await launch(name);
     for (const row of rows) {
-        if (row[name]) {
-            leftOut(name, row.name, row[name]);
+        if (row[name] || row.all) {
+            leftOut(name, row.name, row[name] || row.all);
             continue;
         }
-        const url = row.served ? served : fromDisk;
-        const tab = await open(browser, url);
-        await act(tab, row);
-        const shown = await settled(tab);
+        const unprivileged = row.unprivileged ? await launch(name, { unprivileged: true }) : null;
+        const url = row.served ? served : unprivileged ? readable : fromDisk;
+        const tab = await open(unprivileged ?? browser, url);
+        const paths = typeof row.paths === 'function' ? row.paths() : row.paths;
         const faults = [];
-        if (shown.text !== row.text) faults.push(`shows ${JSON.stringify(shown.text)}`);
+        await act(tab, row, paths);
+        row.after?.(paths);
+        // A second choice ends the first at once: within `soon` ms nothing of the first is shown.
+        if (row.soon) {
+            const shown = await tab.evaluate((ms) => new Promise((resolve) =>
+                setTimeout(() => resolve(document.getElementById('output').textContent), ms)), row.soon);
+            if (shown !== row.text) faults.push(`${row.soon} ms after the choice shows ${JSON.stringify(shown.slice(0, 200))}`);
+        }
+        const shown = await settled(tab);
+        if (![row.text].flat().includes(shown.text)) faults.push(`shows ${JSON.stringify(shown.text.slice(-2000))}`);
         if (shown.status !== row.status) faults.push(`says ${JSON.stringify(shown.status)}`);
+        const buttons = await tab.$$eval('#copy, #save', (all) => all.map((b) => b.disabled));
+        if (buttons.some((disabled) => disabled !== (row.disabled ?? !shown.text))) faults.push(`copy and save disabled: ${buttons}`);
         if (await tab.$('img')) faults.push('a name became markup');
         if (foreign(tab, url).length) faults.push(`asked for ${foreign(tab, url).join(', ')}`);
         if (tab.errors.length) faults.push(`errors: ${tab.errors.join(', ')}`);
@@ -204,6 +285,19 @@ for (const name of Object.keys(BROWSERS)) {
             await tab.screenshot({ path: join(screenshots, `${name}-${row.screenshot}.png`), fullPage: true });
         }
         await tab.close();
+        await unprivileged?.close();
+    }
+
+    // Without WebAssembly the page says why it cannot work, its inputs closed.
+    {
+        const off = await launch(name, { noWasm: true });
+        const wanted = 'This browser runs no WebAssembly (it may be turned off), which vorlund needs: it cannot identify images here.';
+        const tab = await open(off, fromDisk, wanted);
+        const faults = [];
+        if (await statusOf(tab) !== wanted) faults.push(`says ${JSON.stringify(await statusOf(tab))}`);
+        if (!(await tab.$$eval('input', (all) => all.every((input) => input.disabled)))) faults.push('takes images');
+        verdict(name, 'without WebAssembly, says so', faults);
+        await off.close();
     }
 
     // The policy forbids every connection, whatever a script might try.
@@ -235,10 +329,20 @@ for (const name of Object.keys(BROWSERS)) {
                 return `${e.id}:${getComputedStyle(e).outlineStyle}`;
             }));
         }
-        const expected = ['files', 'folder', 'output', 'copy', 'save'].map((id) => `${id}:solid`);
+        // Copy and save come before the text, however long it is.
+        const expected = ['files', 'folder', 'copy', 'save', 'output'].map((id) => `${id}:solid`);
         if (order.join() !== expected.join()) faults.push(`focus went ${order.join(', ')}`);
         const live = await tab.$eval('#status', (e) => `${e.getAttribute('role')} ${e.getAttribute('aria-live')}`);
         if (live !== 'status polite') faults.push(`results announced as ${live}`);
+        // The text is a region, a role whose name its label gives, as the browser tells it to a
+        // screen reader (where its driver can ask).
+        const region = await tab.$eval('#output', (e) => `${e.getAttribute('role')}: ${e.getAttribute('aria-label')}`);
+        if (region !== 'region: What vorlund printed') faults.push(`the text is ${region}`);
+        if (name === 'chromium') {
+            const named = (node) => (node.role === 'region' && node.name === 'What vorlund printed') ||
+                (node.children ?? []).some(named);
+            if (!named(await tab.accessibility.snapshot({ interestingOnly: false }))) faults.push('no region named for the text');
+        }
         verdict(name, 'labelled controls, reached by the keyboard, results announced', faults);
         await tab.close();
     }
@@ -246,7 +350,7 @@ for (const name of Object.keys(BROWSERS)) {
     // Readable on a phone, in a dark colour scheme: nothing wider than the screen but the report,
     // which scrolls on its own, and light text on a dark ground.
     for (const [width, scheme] of [[1280, 'light'], [320, 'dark']]) {
-        const schemed = name === 'firefox' && scheme === 'dark' ? await launch(name, scheme) : browser;
+        const schemed = name === 'firefox' && scheme === 'dark' ? await launch(name, { scheme }) : browser;
         const tab = await open(schemed, fromDisk);
         await tab.setViewport({ width, height: 900 });
         if (name === 'chromium') await tab.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
@@ -273,6 +377,7 @@ for (const name of Object.keys(BROWSERS)) {
 
 server.close();
 rmSync(work, { recursive: true, force: true });
+if (past) rmSync(join(past, '..'), { recursive: true, force: true });
 const failed = results.filter((passed) => !passed).length;
 console.log(`${results.length - failed} passed, ${failed} failed`);
 process.exit(failed ? 1 : 0);
