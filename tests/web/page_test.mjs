@@ -5,27 +5,17 @@
 // Usage: node page_test.mjs PAGE EXPECTED_DIR SAMPLES_DIR SCREENSHOTS (EXPECTED_DIR: tests/cli/expected)
 import { execFileSync } from 'node:child_process';
 import {
-    chmodSync, chownSync, closeSync, copyFileSync, existsSync, ftruncateSync, mkdirSync, mkdtempSync, openSync, readFileSync,
+    chmodSync, closeSync, copyFileSync, ftruncateSync, mkdirSync, mkdtempSync, openSync, readFileSync,
     rmSync, truncateSync, unlinkSync, writeFileSync, writeSync,
 } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
+import { BROWSERS, driver, launch as start } from './browsers.mjs';
 
 const [page, expectedDir, samples, screenshots] = process.argv.slice(2);
-const BROWSERS = { chromium: '/usr/bin/chromium', firefox: '/usr/bin/firefox-esr' };
-const missing = Object.entries(BROWSERS).filter(([, path]) => !existsSync(path)).map(([name]) => name);
-let puppeteer;
-try {
-    puppeteer = (await import('puppeteer-core')).default;
-} catch {
-    missing.push('puppeteer-core (npm ci --prefix tests/web)');
-}
-if (missing.length) {
-    console.log(`skipped: the page in browsers: not installed: ${missing.join(', ')}`);
-    process.exit(77);
-}
+const puppeteer = await driver('the page in browsers');
 
 const USAGE = '\nUsage:\n\n    vorlund filename\n\n';
 const IO = 'File IO error encountered. Aborting...\n';
@@ -166,8 +156,12 @@ const verdict = (browser, name, faults) => {
 };
 const leftOut = (browser, name, why) => console.log(`left out: ${browser}: ${name}: ${why}`);
 
-// A server of the page alone, as any static host would serve it.
+// A server of the page alone, as any static host would serve it, without the rest of the site.
 const server = createServer((request, response) => {
+    if (request.url !== '/vorlund.html') {
+        response.writeHead(404).end();
+        return;
+    }
     response.writeHead(200, { 'content-type': 'text/html; charset=utf-8' });
     response.end(readFileSync(page));
 });
@@ -175,36 +169,7 @@ await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const served = `http://127.0.0.1:${server.address().port}/vorlund.html`;
 const fromDisk = pathToFileURL(page).href;
 
-// launch BROWSER [SCHEME]: the browser, headless, in the colour scheme given (Firefox's driver cannot
-// change it afterwards), and in a UTF-8 locale, as a user's, without which Chromium takes no file
-// whose name is not ASCII.
-// With `unprivileged`, as a user who is not root, so that a file root may read can be one it may
-// not; with `noWasm`, without WebAssembly, as a browser without a JIT, or a policy, leaves it.
-const env = { ...process.env, LC_ALL: 'C.UTF-8' };
-function launch(browser, { scheme = 'light', unprivileged = false, noWasm = false } = {}) {
-    let executablePath = BROWSERS[browser], userDataDir;
-    if (unprivileged && process.getuid?.() === 0) {
-        userDataDir = mkdtempSync(join(work, 'profile-'));
-        chownSync(userDataDir, 65534, 65534);
-        executablePath = join(work, `${browser}-unprivileged`);
-        writeFileSync(executablePath, `#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=${userDataDir} ${BROWSERS[browser]} "$@"\n`,
-            { mode: 0o755 });
-    }
-    if (browser === 'firefox') {
-        return puppeteer.launch({
-            browser: 'firefox', executablePath, userDataDir, headless: true, env,
-            extraPrefsFirefox: { 'layout.css.prefers-color-scheme.content-override': scheme === 'dark' ? 0 : 1,
-                ...(noWasm ? { 'javascript.options.wasm': false } : {}) },
-        });
-    }
-    // The flags keep Chromium from reaching for the network on its own, which would be counted.
-    return puppeteer.launch({
-        executablePath, userDataDir, headless: true, env,
-        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-            '--disable-sync', '--no-first-run', '--disable-features=Translate,OptimizationHints,MediaRouter',
-            ...(noWasm ? ['--js-flags=--jitless'] : [])],
-    });
-}
+const launch = (browser, options = {}) => start(puppeteer, browser, { ...options, unprivileged: options.unprivileged && work });
 
 // open BROWSER URL: a new tab with the page, ready; every request it makes is kept in `requests`.
 async function open(browser, url, status = 'Ready.') {
@@ -243,8 +208,11 @@ async function act(tab, row, paths = row.paths) {
     }
 }
 
-// Only the page itself, and the worker it makes from its own script, are ever asked for.
-const foreign = (tab, url) => tab.requests.filter((r) => r !== url && !r.startsWith('blob:'));
+// Only the page itself, the worker it makes from its own script and the empty icon it holds are
+// ever asked for; served, the page asks its own server for the site's files beside it as well.
+const SITE = ['manifest.webmanifest', 'icon-192.png', 'apple-touch-icon.png', 'sw.js'];
+const foreign = (tab, url) => tab.requests.filter((r) => r !== url && !/^(blob:|data:,$)/.test(r) &&
+    !(url.startsWith('http:') && SITE.some((file) => r === new URL(file, url).href)));
 
 // The page where an unprivileged browser can read it, and the folder that holds it.
 chmodSync(work, 0o755);
@@ -274,8 +242,8 @@ for (const name of Object.keys(BROWSERS)) {
         const shown = await settled(tab);
         if (![row.text].flat().includes(shown.text)) faults.push(`shows ${JSON.stringify(shown.text.slice(-2000))}`);
         if (shown.status !== row.status) faults.push(`says ${JSON.stringify(shown.status)}`);
-        const buttons = await tab.$$eval('#copy, #save', (all) => all.map((b) => b.disabled));
-        if (buttons.some((disabled) => disabled !== (row.disabled ?? !shown.text))) faults.push(`copy and save disabled: ${buttons}`);
+        const buttons = await tab.$$eval('#copy, #save, #csv', (all) => all.map((b) => b.disabled));
+        if (buttons.some((disabled) => disabled !== (row.disabled ?? !shown.text))) faults.push(`copy, save and csv disabled: ${buttons}`);
         if (await tab.$('img')) faults.push('a name became markup');
         if (foreign(tab, url).length) faults.push(`asked for ${foreign(tab, url).join(', ')}`);
         if (tab.errors.length) faults.push(`errors: ${tab.errors.join(', ')}`);
@@ -322,15 +290,16 @@ for (const name of Object.keys(BROWSERS)) {
         const labels = await tab.$$eval('input, button', (all) => all.map((e) => (e.labels?.[0] ?? e).textContent.trim()));
         if (labels.some((label) => !label)) faults.push(`unlabelled: ${JSON.stringify(labels)}`);
         const order = [];
-        for (let i = 0; i < 5; i++) {
+        for (let i = 0; i < 7; i++) {
             await tab.keyboard.press('Tab');
             order.push(await tab.evaluate(() => {
                 const e = document.activeElement;
                 return `${e.id}:${getComputedStyle(e).outlineStyle}`;
             }));
         }
-        // Copy and save come before the text, however long it is.
-        const expected = ['files', 'folder', 'copy', 'save', 'output'].map((id) => `${id}:solid`);
+        // Copy and save come before the text, however long it is, and the table's first column
+        // after it.
+        const expected = ['files', 'folder', 'copy', 'save', 'csv', 'output', 'table-box'].map((id) => `${id}:solid`);
         if (order.join() !== expected.join()) faults.push(`focus went ${order.join(', ')}`);
         const live = await tab.$eval('#status', (e) => `${e.getAttribute('role')} ${e.getAttribute('aria-live')}`);
         if (live !== 'status polite') faults.push(`results announced as ${live}`);
