@@ -39,6 +39,17 @@ apt_update() {
     done
 }
 
+# download FILE: where FILE of this release is downloaded from, under the project's address, as
+# the PKGBUILD names its tarball.
+download() { echo "$url/releases/download/v$version/$1"; }
+
+# windows_zip: the name of the Windows target's zip.
+windows_zip() {
+    local toolchain
+    toolchain=$(targets_with kind windows)
+    echo "vorlund-$version-$(field targets archive "$toolchain").$(of "$toolchain" format)"
+}
+
 # cached BUILD_DIR NAME: a value from a build's cache.
 cached() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
 
