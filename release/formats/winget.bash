@@ -57,7 +57,10 @@ check_winget() {
     step "$name.zip"
     files+=("$name.zip")
     mkdir "$into" && unzip -q "$name.zip" -d "$into"
-    NODE_PATH=$release/node_modules ID=$WINGET_ID SCHEMA=$WINGET_SCHEMA VERSION=$version ZIP=$zip \
+    # The YAML reader, as release/package-lock.json pins it, in the check's own folder.
+    mkdir "$work/yaml" && cp "$release/package.json" "$release/package-lock.json" "$work/yaml/"
+    npm ci --prefix "$work/yaml" --no-audit --no-fund --loglevel=error >/dev/null || fail "npm cannot install the YAML reader"
+    NODE_PATH=$work/yaml/node_modules ID=$WINGET_ID SCHEMA=$WINGET_SCHEMA VERSION=$version ZIP=$zip \
         HASH=$(sha256sum <"$zip" | cut -d' ' -f1) ENTRIES=$(unzip -Z1 "$zip") FILES=$(cd "$into" && find . -type f | LC_ALL=C sort) \
         node - "$into/$name" <<'EOF' || fail "$name.zip is not this release's winget manifests"
 const { readFileSync } = require('node:fs');
