@@ -39,6 +39,9 @@ apt_update() {
     done
 }
 
+# sha256 FILE: the file's SHA-256, in hex.
+sha256() { sha256sum <"$1" | cut -d' ' -f1; }
+
 # download FILE: where FILE of this release is downloaded from, under the project's address, as
 # the PKGBUILD names its tarball.
 download() { echo "$url/releases/download/v$version/$1"; }

@@ -4,9 +4,9 @@
 
 # make_pkgbuild: the PKGBUILD, naming the tarball's sha256 and, signed, the key.
 make_pkgbuild() {
-    local sha256
-    sha256=$(sha256sum <"$out/$source.tar.xz" | cut -d' ' -f1)
-    sed -e "s|@VERSION@|$version|; s|@URL@|$url|; s|@SHA256@|$sha256|; s|@MAINTAINER@|$maintainer|" "$src/release/PKGBUILD.in" |
+    local sum
+    sum=$(sha256 "$out/$source.tar.xz")
+    sed -e "s|@VERSION@|$version|; s|@URL@|$url|; s|@SHA256@|$sum|; s|@MAINTAINER@|$maintainer|" "$src/release/PKGBUILD.in" |
         if [ -n "$fingerprint" ]; then
             sed -e "s|@SIGNATURE@|{,.asc}|; s|@SIGNATURE_SUM@| 'SKIP'|; s|@VALIDPGPKEYS@|validpgpkeys=('$fingerprint')|"
         else
@@ -19,7 +19,7 @@ check_pkgbuild() {
     step "PKGBUILD"
     files+=(PKGBUILD)
     grep -qx "pkgver=$version" PKGBUILD || fail "PKGBUILD is not of version $version"
-    grep -q "^sha256sums=('$(sha256sum <"$tarball" | cut -d' ' -f1)'" PKGBUILD || fail "PKGBUILD names another tarball"
+    grep -q "^sha256sums=('$(sha256 "$tarball")'" PKGBUILD || fail "PKGBUILD names another tarball"
     if [ -f SHA256SUMS.asc ]; then
         grep -qx "validpgpkeys=('$(gpg --batch --quiet --with-colons --show-keys "$key" 2>/dev/null | fingerprint)')" PKGBUILD ||
             fail "PKGBUILD names another key"

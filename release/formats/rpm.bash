@@ -47,7 +47,7 @@ check_rpm() {
 /usr/share/licenses/vorlund/LICENSE l -rw-r--r--
 /usr/share/man/man1/vorlund.1.gz d -rw-r--r--" ] || fail "$rpm holds other files"
         [ "$(rpmq --qf '[%{FILENAMES} %{FILEDIGESTS}\n]' "$rpm" | awk '$1 == "/usr/bin/vorlund" { print $2 }')" = \
-            "$(sha256sum <"${program[$toolchain]}" | cut -d' ' -f1)" ] || fail "$rpm holds another program than its archive"
+            "$(sha256 "${program[$toolchain]}")" ] || fail "$rpm holds another program than its archive"
         if [ -f SHA256SUMS.asc ]; then
             rpm --dbpath "$work/rpmdb" -K "$rpm" | grep -q ': digests signatures OK$' || fail "the signature of $rpm does not hold"
         fi

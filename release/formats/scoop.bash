@@ -8,7 +8,7 @@ make_scoop() {
     local zip
     zip=$(windows_zip)
     VERSION=$version DESCRIPTION=$description HOMEPAGE=$url ZIP=$zip URL=$(download "$zip") \
-        HASH=$(sha256sum <"$out/$zip" | cut -d' ' -f1) \
+        HASH=$(sha256 "$out/$zip") \
         node --input-type=module - "$out/vorlund.json" <<'EOF'
 import { writeFileSync } from 'node:fs';
 const { VERSION, DESCRIPTION, HOMEPAGE, ZIP, URL, HASH } = process.env;
@@ -37,7 +37,7 @@ check_scoop() {
     zip=$(windows_zip)
     step vorlund.json
     files+=(vorlund.json)
-    ZIP=$zip VERSION=$version HASH=$(sha256sum <"$zip" | cut -d' ' -f1) ENTRIES=$(unzip -Z1 "$zip") \
+    ZIP=$zip VERSION=$version HASH=$(sha256 "$zip") ENTRIES=$(unzip -Z1 "$zip") \
         node --input-type=module - vorlund.json <<'EOF' || fail "vorlund.json is not this release's Scoop manifest"
 import { readFileSync } from 'node:fs';
 const { ZIP, VERSION, HASH, ENTRIES } = process.env;

@@ -14,7 +14,7 @@ make_winget() {
     folder=$stage/$name/manifests/$(tr '[:upper:]' '[:lower:]' <<<"${WINGET_ID:0:1}")/${WINGET_ID//.//}/$version
     mkdir -p "$folder"
     ID=$WINGET_ID SCHEMA=$WINGET_SCHEMA VERSION=$version DESCRIPTION=$description HOMEPAGE=$url ZIP=$zip \
-        URL=$(download "$zip") HASH=$(sha256sum <"$out/$zip" | cut -d' ' -f1) PUBLISHER=${maintainer%% <*} \
+        URL=$(download "$zip") HASH=$(sha256 "$out/$zip") PUBLISHER=${maintainer%% <*} \
         DAY=$(date -u -d "@$epoch" +%Y-%m-%d) node --input-type=module - "$folder" <<'EOF'
 import { writeFileSync } from 'node:fs';
 const { ID, SCHEMA, VERSION, DESCRIPTION, HOMEPAGE, ZIP, URL, HASH, PUBLISHER, DAY } = process.env;
@@ -61,7 +61,7 @@ check_winget() {
     mkdir "$work/yaml" && cp "$release/package.json" "$release/package-lock.json" "$work/yaml/"
     npm ci --prefix "$work/yaml" --no-audit --no-fund --loglevel=error >/dev/null || fail "npm cannot install the YAML reader"
     NODE_PATH=$work/yaml/node_modules ID=$WINGET_ID SCHEMA=$WINGET_SCHEMA VERSION=$version ZIP=$zip \
-        HASH=$(sha256sum <"$zip" | cut -d' ' -f1) ENTRIES=$(unzip -Z1 "$zip") FILES=$(cd "$into" && find . -type f | LC_ALL=C sort) \
+        HASH=$(sha256 "$zip") ENTRIES=$(unzip -Z1 "$zip") FILES=$(cd "$into" && find . -type f | LC_ALL=C sort) \
         node - "$into/$name" <<'EOF' || fail "$name.zip is not this release's winget manifests"
 const { readFileSync } = require('node:fs');
 const { parse } = require('yaml');

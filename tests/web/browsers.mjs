@@ -51,3 +51,19 @@ export function launch(puppeteer, browser, { scheme = 'light', unprivileged = ''
             ...(noWasm ? ['--js-flags=--jitless'] : [])],
     });
 }
+
+// Each case's verdict, a line each, counted; finish() ends the run with the count, failing if any
+// case failed.
+const results = [];
+export function verdict(browser, name, faults) {
+    results.push(!faults.length);
+    console.log(`${faults.length ? 'FAIL' : 'pass'}: ${browser}: ${name}${faults.length ? ': ' + faults.join('; ') : ''}`);
+}
+export function finish() {
+    const failed = results.filter((passed) => !passed).length;
+    console.log(`${results.length - failed} passed, ${failed} failed`);
+    process.exit(failed ? 1 : 0);
+}
+
+// What the page's status line says.
+export const statusOf = (tab) => tab.$eval('#status', (e) => e.textContent);

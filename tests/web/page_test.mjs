@@ -12,7 +12,7 @@ import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { BROWSERS, driver, launch as start } from './browsers.mjs';
+import { BROWSERS, driver, finish, launch as start, statusOf, verdict } from './browsers.mjs';
 
 const [page, expectedDir, samples, screenshots] = process.argv.slice(2);
 const puppeteer = await driver('the page in browsers');
@@ -149,11 +149,6 @@ const rows = [
       firefox: 'its driver cannot choose a folder' },
 ];
 
-const results = [];
-const verdict = (browser, name, faults) => {
-    results.push(!faults.length);
-    console.log(`${faults.length ? 'FAIL' : 'pass'}: ${browser}: ${name}${faults.length ? ': ' + faults.join('; ') : ''}`);
-};
 const leftOut = (browser, name, why) => console.log(`left out: ${browser}: ${name}: ${why}`);
 
 // A server of the page alone, as any static host would serve it, without the rest of the site.
@@ -184,7 +179,6 @@ async function open(browser, url, status = 'Ready.') {
     return tab;
 }
 
-const statusOf = (tab) => tab.$eval('#status', (e) => e.textContent);
 async function settled(tab) {
     await tab.waitForFunction(() => /identified|cannot|No Neo|stopped/.test(document.getElementById('status').textContent),
         { timeout: 60000 }).catch(() => {});
@@ -347,6 +341,4 @@ for (const name of Object.keys(BROWSERS)) {
 server.close();
 rmSync(work, { recursive: true, force: true });
 if (past) rmSync(join(past, '..'), { recursive: true, force: true });
-const failed = results.filter((passed) => !passed).length;
-console.log(`${results.length - failed} passed, ${failed} failed`);
-process.exit(failed ? 1 : 0);
+finish();

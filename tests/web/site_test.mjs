@@ -9,7 +9,7 @@ import { mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { BROWSERS, driver, launch } from './browsers.mjs';
+import { BROWSERS, driver, finish, launch, statusOf, verdict } from './browsers.mjs';
 
 const [site, samples, screenshots] = process.argv.slice(2);
 const puppeteer = await driver('the site in browsers');
@@ -46,7 +46,6 @@ const SORTS = [
     { column: 'Megabits', names: ['bad.ngp', 'a.ngp', '=cmd.ngp', 'big.ngp'], sort: 'none none none none ascending none' },
     { column: 'Megabits', names: ['big.ngp', '=cmd.ngp', 'a.ngp', 'bad.ngp'], sort: 'none none none none descending none' },
     { column: 'Message', names: ['=cmd.ngp', 'a.ngp', 'big.ngp', 'bad.ngp'], sort: 'none none none none none ascending' },
-    { column: 'Filename', names: ['=cmd.ngp', 'a.ngp', 'bad.ngp', 'big.ngp'], sort: 'ascending none none none none none' },
 ];
 
 // The host: the site's files under /vorlund/, its folder answered by its index.html, nothing
@@ -71,12 +70,6 @@ await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const origin = `http://127.0.0.1:${server.address().port}`;
 const url = origin + FOLDER;
 
-const results = [];
-const verdict = (browser, name, faults) => {
-    results.push(!faults.length);
-    console.log(`${faults.length ? 'FAIL' : 'pass'}: ${browser}: ${name}${faults.length ? ': ' + faults.join('; ') : ''}`);
-};
-const statusOf = (tab) => tab.$eval('#status', (e) => e.textContent);
 const until = (tab, test, arg, timeout = 20000) => tab.waitForFunction(test, { timeout, polling: 50 }, arg).then(() => true, () => false);
 const ready = (tab) => until(tab, () => document.getElementById('status').textContent === 'Ready.');
 const settled = (tab) => until(tab, () => / identified[.;]/.test(document.getElementById('status').textContent), undefined, 60000);
@@ -246,6 +239,4 @@ for (const name of Object.keys(BROWSERS)) {
 
 server.close();
 rmSync(work, { recursive: true, force: true });
-const failed = results.filter((passed) => !passed).length;
-console.log(`${results.length - failed} passed, ${failed} failed`);
-process.exit(failed ? 1 : 0);
+finish();
