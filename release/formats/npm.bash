@@ -8,7 +8,7 @@ make_npm() {
     local toolchain stage=$work/npm file
     toolchain=$(targets_with kind wasi)
     mkdir -p "$stage"
-    for file in vorlund.mjs vorlund.wasm vorlund.1; do cp "$work/$toolchain/$file" "$stage/"; done
+    for file in vorlund.mjs wasi.mjs vorlund.wasm vorlund.1; do cp "$work/$toolchain/$file" "$stage/"; done
     cp "$src/README.md" "$src/LICENSE" "$stage/"
     VERSION=$version DESCRIPTION=$description URL=$url node --input-type=module - "$stage/package.json" <<'EOF'
 import { writeFileSync } from 'node:fs';
@@ -23,7 +23,7 @@ writeFileSync(process.argv[2], JSON.stringify({
     license: 'MIT',
     bin: { vorlund: 'vorlund.mjs' },
     man: ['vorlund.1'],
-    files: ['vorlund.mjs', 'vorlund.wasm', 'vorlund.1'],
+    files: ['vorlund.mjs', 'wasi.mjs', 'vorlund.wasm', 'vorlund.1'],
     engines: { node: '>=18' },
 }, null, 2) + '\n');
 EOF
@@ -40,11 +40,12 @@ check_npm() {
     step "$package"
     files+=("$package")
     [ "$(tar -tzf "$package" | LC_ALL=C sort | tr '\n' ' ')" = \
-        "package/LICENSE package/README.md package/package.json package/vorlund.1 package/vorlund.mjs package/vorlund.wasm " ] ||
+        "package/LICENSE package/README.md package/package.json package/vorlund.1 package/vorlund.mjs package/vorlund.wasm package/wasi.mjs " ] ||
         fail "$package holds other files"
     mkdir "$into" && tar -C "$into" -xzf "$package"
     cmp "$into/package/vorlund.wasm" "${program[$toolchain]}" || fail "$package holds another module than its archive"
     cmp "$into/package/vorlund.mjs" "${program[$toolchain]%/*}/vorlund.mjs" || fail "$package holds another runner than its archive"
+    cmp "$into/package/wasi.mjs" "${program[$toolchain]%/*}/wasi.mjs" || fail "$package holds another WASI host than its archive"
     head -n 1 "$into/package/vorlund.mjs" | grep -qx '#!/usr/bin/env node' || fail "$package: the runner starts no node"
     VERSION=$version node --input-type=module - "$into/package/package.json" <<'EOF' || fail "$package: its package.json"
 import { readFileSync } from 'node:fs';

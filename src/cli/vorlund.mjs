@@ -1,222 +1,123 @@
 #!/usr/bin/env node
-// vorlund as a command wherever Node.js runs (version 18 or later): runs vorlund.wasm, the module
-// beside this file, with the arguments given, as the native program runs.
+// vorlund as a command wherever Node.js runs (version 18 or later):
 //
 //     node vorlund.mjs IMAGE
 //
-// The module's system calls are answered here, by the few WASI calls it makes, rather than by
-// Node.js's own WASI, which resolves a path as text (so that lnk/../x.ngp, lnk a link to real/a,
-// opened ./x.ngp instead of real/x.ngp, and a/../x.ngp opened x.ngp where a does not exist) and
-// needs a working directory it can name. Here the image is opened by the system itself, from the
-// path as the module asks for it, exactly as the native program's open(2) resolves it: links,
-// `..` and `.` through the real file system, from the real working directory, whatever its name.
-// The module is given two directories: / for an absolute path, and /proc/self/cwd, the name Linux
-// gives the working directory, which the module stands in (PWD) and which routes a relative path
-// to a relative open here; elsewhere no file has that name. A name that Node.js could not hand
-// over exactly (its arguments are text: a name that is not UTF-8 arrives with U+FFFD in it) is
-// refused, never opened as another file. Output goes to this process's own standard output and
-// standard error, which the module sees for what they are: a terminal is a terminal. Its exit
-// status is the command's.
-import { closeSync, constants, fstatSync, openSync, readFileSync, readSync, statSync, writeSync } from 'node:fs';
-import process from 'node:process';
+// Where a folder beside this file holds vorlund's own program for this system, named as Node.js
+// names the system (linux-x64/vorlund, win32-x64/vorlund.exe: the npm package has them), that
+// program runs, with the arguments and the three standard streams as they are, and this command
+// ends as it ended. Everywhere else (macOS, Windows on Arm, the BSDs, and the WebAssembly
+// archive, which has no such folder) vorlund.wasm, the module beside this file, runs here under
+// the WASI host of wasi.mjs.
+//
+// The module opens the one file its argument names, and the host hands the system that argument
+// as it was typed, byte for byte, never a path rebuilt from what the module's C library asks
+// for: the system resolves it as it resolves the native program's, links and `..` included. A
+// name that Node.js cannot hand over as typed is refused, never opened as another file: a name
+// that is not UTF-8 reaches Node.js with U+FFFD in it, as on Windows does one that is not
+// UTF-16. The module's output goes to this process's own standard output and standard error,
+// which it sees for what they are: a terminal is a terminal. Its exit status is the command's.
+import { spawnSync } from 'node:child_process';
+import { closeSync, constants, existsSync, fstatSync, openSync, readFileSync, readSync, statSync, writeSync } from 'node:fs';
+import { devNull } from 'node:os';
 import { isatty } from 'node:tty';
+import { fileURLToPath } from 'node:url';
+import { run } from './wasi.mjs';
 
-// Run as an emulator (by CMake and the tests, as they run qemu), it is given the module first.
-const args = process.argv.slice(2);
-const module = process.env.VORLUND_WASI_EMULATOR === '1' ? args.shift() : new URL('vorlund.wasm', import.meta.url);
+// The global process: importing node:process would build its standard streams, which Node.js
+// under Wine cannot do for a Unix pipe.
+const { argv, env, platform, arch } = process;
+const windows = platform === 'win32';
+const args = argv.slice(2);
+// Run as an emulator (by CMake and the tests, as they run qemu), it is given the module first,
+// and runs that.
+const emulated = env.VORLUND_WASI_EMULATOR === '1';
+const module = emulated ? args.shift() : new URL('vorlund.wasm', import.meta.url);
+const typedExactly = !args.some((arg) => arg.includes('\ufffd'));
 
-const SUCCESS = 0, BADF = 8, INVAL = 28, IO = 29, ILSEQ = 25, NOTSUP = 58, SPIPE = 70;
-// The errors of the system that have a WASI number of their own; the module needs only to know
-// that a call failed.
-const ERRNO = { EACCES: 2, EAGAIN: 6, EISDIR: 31, ELOOP: 32, ENAMETOOLONG: 37, ENOENT: 44, ENOSPC: 51, ENOTDIR: 54,
-    ENXIO: 60, EPERM: 63, EPIPE: 64, ESPIPE: SPIPE };
-const errno = (error) => ERRNO[error?.code] ?? IO;
-const CHARACTER_DEVICE = 2, DIRECTORY = 3, REGULAR_FILE = 4;
-const ALL_RIGHTS = 0x1fffffffn, SEEK_RIGHTS = 0x4n | 0x20n; // fd_seek and fd_tell
-// The two directories, as descriptors 3 and 4; the images open from 5 on.
-const ROOT = 3, HERE = 4, HERE_NAME = '/proc/self/cwd';
-const DIRECTORIES = { [ROOT]: '/', [HERE]: HERE_NAME };
-const REPLACEMENT = Buffer.from('\ufffd');
+// Node.js 22 and later put \\?\ before a path they open on Windows, which turns off Windows' own
+// reading of it: a device name (NUL, nul.ngp, CON) is then a file of that name, and a trailing dot
+// or blank stays part of the name, so that `game.ngp.` could open another file than vorlund.exe
+// opens. Whether this Node.js does so is asked by opening NUL, which only Windows' own reading
+// makes the null device; where it does, a path that those rules would read otherwise is refused.
+// A path already in Windows' device form (\\.\ or \\?\) is handed over as it is by any Node.js.
+let windowsReadsAsTyped;
+const DEVICE = /^(CON|PRN|AUX|NUL|COM[0-9¹²³]|LPT[0-9¹²³]|CONIN\$|CONOUT\$)(\..*)?:?$/i;
+function handedAsTyped(path) {
+    if (path.includes('\ufffd')) return false;
+    if (!windows || /^[\\/]{2}[.?][\\/]/.test(path)) return true;
+    windowsReadsAsTyped ??= (() => {
+        try {
+            closeSync(openSync(Buffer.from('NUL'), constants.O_RDONLY));
+            return true;
+        } catch {
+            return false;
+        }
+    })();
+    const names = path.split(/[\\/]/);
+    const trimmed = (name) => name !== '.' && name !== '..' && /[. ]$/.test(name);
+    return windowsReadsAsTyped || !(names.some(trimmed) || DEVICE.test(names.at(-1).replace(/^[a-z]:/i, '')));
+}
 
-const encoder = new TextEncoder();
-const strings = (list) => list.map((s) => encoder.encode(`${s}\0`));
-const argv = strings(['vorlund', ...args]);
-const environ = strings([`PWD=${HERE_NAME}`]);
-const open = new Map(); // fd: { fd, position }, the host's descriptor and where the module stands
-let next = 5;
-let memory = null;
-const view = () => new DataView(memory.buffer);
-const bytes = (at, length) => new Uint8Array(memory.buffer, at, length);
-const iovecs = (at, count) => Array.from({ length: count }, (_, i) =>
-    bytes(view().getUint32(at + 8 * i, true), view().getUint32(at + 8 * i + 4, true)));
+// The image: the one argument, opened read-only and non-blocking as the native program opens it
+// (a FIFO with no writer is refused at once, a terminal's read does not wait), from the working
+// directory, whatever its name. Whether the system can position it is told by what it is: files,
+// directories and block devices can be, pipes, FIFOs and sockets cannot, and of the character
+// devices those whose read cannot wait: on POSIX, where the open is non-blocking, every one (the
+// null and zero devices read as empty files); on Windows, which opens nothing non-blocking, the
+// null device alone (a console would wait for its keyboard).
+function open() {
+    const [typed] = args;
+    if (!handedAsTyped(typed)) throw { code: 'EILSEQ' };
+    const fd = openSync(Buffer.from(typed), constants.O_RDONLY | (constants.O_NONBLOCK ?? 0));
+    const stat = fstatSync(fd, { bigint: true });
+    const character = stat.isCharacterDevice() && (!windows || stat.rdev === statSync(devNull, { bigint: true }).rdev);
+    return {
+        positioned: stat.isFile() || stat.isDirectory() || stat.isBlockDevice() || character,
+        size: () => fstatSync(fd, { bigint: true }).size,
+        read: (buffer, position) => readSync(fd, buffer, 0, buffer.length, position),
+        close: () => closeSync(fd),
+    };
+}
 
-class Exit { constructor(code) { this.code = code; } }
-
-// Each call answers as WASI asks: a number, 0 for success, and what it gives written where the
-// module said.
-const sizes = (list) => (count, size) => {
-    view().setUint32(count, list.length, true);
-    view().setUint32(size, list.reduce((sum, s) => sum + s.length, 0), true);
-    return SUCCESS;
-};
-const put = (list) => (pointers, buffer) => {
-    for (const s of list) {
-        view().setUint32(pointers, buffer, true);
-        bytes(buffer, s.length).set(s);
-        pointers += 4;
-        buffer += s.length;
+// A Windows console takes text through the console's own calls, which show every character in
+// any code page: a plain write shows UTF-8 in the console's code page, as other characters.
+function write(fd, bytes) {
+    if (windows && isatty(fd)) {
+        (fd === 1 ? process.stdout : process.stderr).write(bytes);
+        return bytes.length;
     }
-    return SUCCESS;
-};
-// The host's path that the module's PATH, given relative to one of its directories, names.
-const hostPath = (dirfd, at, length) => {
-    const path = Buffer.from(bytes(at, length));
-    if (path.includes(REPLACEMENT)) return null;
-    return dirfd === ROOT ? Buffer.concat([Buffer.from('/'), path]) : path;
-};
-// Whether the host's descriptor can be positioned: a read of nothing in place cannot tell, one of
-// a byte at offset 0 can, and moves nothing.
-const seekable = (fd) => {
+    return writeSync(fd, bytes);
+}
+
+// A terminal where the system says so; on Windows, as vorlund.exe takes it, any character device
+// may be a console too: one opened for writing alone (cmd's `> CON`) has no mode to tell it by,
+// and Node.js cannot describe it at all. Files and pipes it always can.
+function terminal(fd) {
+    if (isatty(fd)) return true;
+    if (!windows) return false;
     try {
-        readSync(fd, Buffer.alloc(1), 0, 1, 0);
+        return fstatSync(fd).isCharacterDevice();
+    } catch {
         return true;
-    } catch (error) {
-        return error.code !== 'ESPIPE';
     }
-};
-const filestat = (at, stat) => {
-    bytes(at, 64).fill(0);
-    view().setBigUint64(at, stat.dev, true);
-    view().setBigUint64(at + 8, stat.ino, true);
-    view().setUint8(at + 16, stat.isDirectory() ? DIRECTORY : stat.isFile() ? REGULAR_FILE : stat.isCharacterDevice() ? CHARACTER_DEVICE : 0);
-    view().setBigUint64(at + 24, stat.nlink, true);
-    view().setBigUint64(at + 32, stat.size, true);
-    return SUCCESS;
-};
+}
 
-const wasi = {
-    args_sizes_get: sizes(argv),
-    args_get: put(argv),
-    environ_sizes_get: sizes(environ),
-    environ_get: put(environ),
-    fd_prestat_get(fd, at) {
-        if (!DIRECTORIES[fd]) return BADF;
-        view().setUint32(at, 0, true);
-        view().setUint32(at + 4, DIRECTORIES[fd].length, true);
-        return SUCCESS;
-    },
-    fd_prestat_dir_name(fd, at, length) {
-        if (!DIRECTORIES[fd] || length < DIRECTORIES[fd].length) return BADF;
-        bytes(at, length).set(encoder.encode(DIRECTORIES[fd]));
-        return SUCCESS;
-    },
-    fd_fdstat_get(fd, at) {
-        // Standard output is a terminal where it is one, which the module then keeps safe.
-        let type = REGULAR_FILE;
-        if (fd <= 2 && isatty(fd)) type = CHARACTER_DEVICE;
-        else if (DIRECTORIES[fd]) type = DIRECTORY;
-        else if (fd > 2 && !open.has(fd)) return BADF;
-        bytes(at, 24).fill(0);
-        view().setUint8(at, type);
-        view().setBigUint64(at + 8, type === CHARACTER_DEVICE ? ALL_RIGHTS & ~SEEK_RIGHTS : ALL_RIGHTS, true);
-        view().setBigUint64(at + 16, ALL_RIGHTS, true);
-        return SUCCESS;
-    },
-    path_filestat_get(dirfd, flags, at, length, result) {
-        if (!DIRECTORIES[dirfd]) return BADF;
-        const path = hostPath(dirfd, at, length);
-        if (path === null) return ILSEQ;
-        try {
-            return filestat(result, statSync(path, { bigint: true }));
-        } catch (error) {
-            return errno(error);
-        }
-    },
-    path_open(dirfd, _lookup, at, length, oflags, _base, _inheriting, fdflags, result) {
-        if (!DIRECTORIES[dirfd]) return BADF;
-        // Read-only, as the program opens its image: nothing is made, cut or written.
-        if (oflags & ~0x2) return NOTSUP;
-        const path = hostPath(dirfd, at, length);
-        if (path === null) return ILSEQ;
-        let flags = constants.O_RDONLY;
-        if (oflags & 0x2) flags |= constants.O_DIRECTORY ?? 0;
-        if (fdflags & 0x4) flags |= constants.O_NONBLOCK ?? 0;
-        try {
-            const fd = next++;
-            open.set(fd, { fd: openSync(path, flags), position: 0n });
-            view().setUint32(result, fd, true);
-            return SUCCESS;
-        } catch (error) {
-            return errno(error);
-        }
-    },
-    fd_seek(fd, offset, whence, result) {
-        const it = open.get(fd);
-        if (!it) return fd <= 2 ? SPIPE : BADF;
-        if (!seekable(it.fd)) return SPIPE;
-        let base;
-        try {
-            base = [0n, it.position, fstatSync(it.fd, { bigint: true }).size][whence];
-        } catch (error) {
-            return errno(error);
-        }
-        if (base === undefined || base + offset < 0n) return INVAL;
-        it.position = base + offset;
-        view().setBigUint64(result, it.position, true);
-        return SUCCESS;
-    },
-    fd_read(fd, at, count, result) {
-        const it = open.get(fd);
-        if (!it) return BADF;
-        let total = 0;
-        try {
-            for (const buffer of iovecs(at, count)) {
-                const got = readSync(it.fd, buffer, 0, buffer.length, it.position);
-                it.position += BigInt(got);
-                total += got;
-                if (got < buffer.length) break;
-            }
-        } catch (error) {
-            if (total === 0) return errno(error);
-        }
-        view().setUint32(result, total, true);
-        return SUCCESS;
-    },
-    fd_write(fd, at, count, result) {
-        if (fd !== 1 && fd !== 2) return BADF;
-        let total = 0;
-        try {
-            for (const buffer of iovecs(at, count)) {
-                const wrote = writeSync(fd, buffer);
-                total += wrote;
-                if (wrote < buffer.length) break;
-            }
-        } catch (error) {
-            if (total === 0) return errno(error);
-        }
-        view().setUint32(result, total, true);
-        return SUCCESS;
-    },
-    fd_close(fd) {
-        const it = open.get(fd);
-        if (!it) return BADF;
-        open.delete(fd);
-        try {
-            closeSync(it.fd);
-            return SUCCESS;
-        } catch (error) {
-            return errno(error);
-        }
-    },
-    proc_exit(code) { throw new Exit(code); },
-};
-
-const instance = new WebAssembly.Instance(new WebAssembly.Module(readFileSync(module)), { wasi_snapshot_preview1: wasi });
-memory = instance.exports.memory;
-try {
-    instance.exports._start();
-    process.exitCode = 0;
-} catch (error) {
-    if (!(error instanceof Exit)) throw error;
-    process.exitCode = error.code;
+// The program of this system, where there is one beside this file; one that cannot be started
+// (a system that refuses it) leaves the work to the module. A name that Node.js could not hand it
+// as typed goes to the module too, which refuses it.
+const program = new URL(`${platform}-${arch}/vorlund${windows ? '.exe' : ''}`, import.meta.url);
+const started = !emulated && typedExactly && existsSync(program) &&
+    spawnSync(fileURLToPath(program), args, { stdio: 'inherit' });
+if (started && !started.error) {
+    // Ended by a signal, it ends this process by the same one, which Node.js ignores until a
+    // handler of its own has come and gone: a reader gone from a pipe is SIGPIPE to the shell.
+    if (started.signal) {
+        process.on(started.signal, () => {});
+        process.removeAllListeners(started.signal);
+        process.kill(process.pid, started.signal);
+    }
+    process.exitCode = started.status ?? 1;
+} else {
+    process.exitCode = run(new WebAssembly.Module(readFileSync(module)), { args: ['vorlund', ...args], open, write, terminal });
 }

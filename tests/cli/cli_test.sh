@@ -157,7 +157,7 @@ if [ -n "$windows" ]; then
 fi
 # The module as it ships: beside its runner, which finds it there, wherever it is started from.
 if [ -n "$wasi" ]; then
-    mkdir "$work/shipped" && cp "$tool" "$work/shipped/vorlund.wasm" && cp "${tool%/*}/vorlund.mjs" "$work/shipped/"
+    mkdir "$work/shipped" && cp "$tool" "$work/shipped/vorlund.wasm" && cp "${tool%/*}/vorlund.mjs" "${tool%/*}/wasi.mjs" "$work/shipped/"
     slurp "$tests/expected/sample.out"
     check "the runner and its module" "$REPLY" "" sh -c 'cd "$1" && exec node shipped/vorlund.mjs build/sample.ngp' \
         "$bin" "$work"

@@ -21,8 +21,8 @@ scratch=()
 trap 'rm -rf "$work" "${scratch[@]}"' EXIT
 
 # place DIR: a copy of the tool in DIR, to be run as DIR/vorlund whatever the build. An emulator
-# that is a file of the build (WASI's runner) is copied with it, so that the copy runs where the
-# build cannot be read.
+# that is a file of the build (WASI's runner) is copied with it, and the host it imports, so that
+# the copy runs where the build cannot be read.
 place() {
     local emulator=${VORLUND_EMULATOR:-} runner=${tool%/*}/vorlund.mjs
     if [ -z "$emulator" ]; then
@@ -30,7 +30,7 @@ place() {
     else
         cp "$tool" "$1/vorlund.target"
         if [[ " $emulator " == *" $runner "* ]]; then
-            cp "$runner" "$1/"
+            cp "$runner" "${runner%/*}/wasi.mjs" "$1/"
             emulator=${emulator/"$runner"/"$1/vorlund.mjs"}
         fi
         printf '#!/bin/sh\nexec %s %q "$@"\n' "$emulator" "$1/vorlund.target" >"$1/vorlund"
