@@ -4,7 +4,8 @@
 // page's worker alike, so that the same question gets the same answer in both. What differs
 // between them is handed in:
 //
-//     run(module, { args, open, write, terminal })
+//     run(module, { args, open, write, terminal })      one run of the module
+//     const runs = host(module); runs({ ... }) ...      as many as the caller makes, each its own
 //
 //   module    the compiled module
 //   args      its arguments, the program's name first
@@ -15,7 +16,7 @@
 //   write(fd, bytes)  standard output (1) or standard error (2): how many bytes were taken
 //   terminal(fd)      whether the descriptor is a terminal, which the module then keeps safe
 //
-// It returns the module's exit status. Sizes and positions are BigInts, as WASI's are.
+// Each run returns the module's exit status. Sizes and positions are BigInts, as WASI's are.
 
 // WASI's numbers for the errors a system call can give; the module needs only to know that one
 // failed, but says which where it can.
@@ -35,14 +36,21 @@ class Exit {
     }
 }
 
-export function run(module, { args, open, write, terminal }) {
-    let memory = null;
+// One run of the module.
+export const run = (module, options) => host(module)(options);
+
+// host(MODULE): runs of the module, each as a new instance of it would run: nothing of one run is
+// left for the next. A module that exports its stack pointer, the one global that a run changes,
+// is made an instance once, and each run is given the memory and the stack it had before its first
+// (a twentieth of what a new instance costs); one that grew its memory is made anew.
+export function host(module) {
+    let memory = null, instance = null, pristine = null, stack = 0;
+    let argv = [], open, write, terminal; // those of the run in hand
     const view = () => new DataView(memory.buffer);
     const bytes = (at, length) => new Uint8Array(memory.buffer, at, length);
     const iovecs = (at, count) => Array.from({ length: count }, (_, i) =>
         bytes(view().getUint32(at + 8 * i, true), view().getUint32(at + 8 * i + 4, true)));
     const encoder = new TextEncoder();
-    const argv = args.map((arg) => encoder.encode(`${arg}\0`));
     const files = new Map(); // descriptor: { file, position }
     let next = ROOT + 1;
 
@@ -79,8 +87,8 @@ export function run(module, { args, open, write, terminal }) {
     };
 
     const wasi = {
-        args_sizes_get: sizes(argv),
-        args_get: put(argv),
+        args_sizes_get: (count, size) => sizes(argv)(count, size),
+        args_get: (pointers, buffer) => put(argv)(pointers, buffer),
         environ_sizes_get: sizes([]),
         environ_get: put([]),
         fd_prestat_get(fd, at) {
@@ -165,13 +173,27 @@ export function run(module, { args, open, write, terminal }) {
         },
     };
 
-    const instance = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasi });
-    memory = instance.exports.memory;
-    try {
-        instance.exports._start();
-    } catch (error) {
-        if (!(error instanceof Exit)) throw error;
-        return error.code;
-    }
-    return 0;
+    return (options) => {
+        ({ open, write, terminal } = options);
+        argv = options.args.map((arg) => encoder.encode(`${arg}\0`));
+        files.clear();
+        next = ROOT + 1;
+        const reused = instance?.exports.__stack_pointer && memory.buffer.byteLength === pristine.length;
+        if (reused) {
+            bytes(0, pristine.length).set(pristine);
+            instance.exports.__stack_pointer.value = stack;
+        } else {
+            instance = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasi });
+            memory = instance.exports.memory;
+            pristine = bytes(0, memory.buffer.byteLength).slice();
+            stack = instance.exports.__stack_pointer?.value;
+        }
+        try {
+            instance.exports._start();
+        } catch (error) {
+            if (!(error instanceof Exit)) throw error;
+            return error.code;
+        }
+        return 0;
+    };
 }
