@@ -1,8 +1,12 @@
 // A choice of images on the web page, and what it shows: each image handed to the vorlund
-// module, and what the module prints shown as text, never as markup, and as a table. The page
-// reads each image's first block, which holds its header, on its own thread, where every engine
-// can read a chosen file; a worker runs the module on it (worker.mjs), one run for each image, in
-// the order of the names. Each choice has a worker of its own, which a later choice ends at once.
+// module, and what the module prints shown as text, never as markup, and as a table. A worker runs
+// the module on each image (worker.mjs), one run for each, in the order of the names. The page
+// reads images' first blocks, which hold their headers, on its own thread, where every engine can
+// read a chosen file, and hands them over; the worker asks for images and reads them too, where it
+// can (WebKit's cannot, in a page opened from disk): the two share the work as fast as each goes,
+// which differs from engine to engine. Each choice has a worker of its own, which a later choice
+// ends at once.
+import { readImage } from './read.mjs';
 import { csvOf, makeTable } from './table.mjs';
 
 /* global WORKER -- the worker's script, worker.mjs with what it imports, which the build puts
@@ -12,17 +16,13 @@ const $ = (id) => document.getElementById(id);
 const statusLine = $('status'), progress = $('progress'), output = $('output');
 const buttons = ['copy', 'save', 'csv'].map($);
 const table = makeTable($('table-box'), $('table'));
-// Of each image the page reads one block, the first: a read costs a browser the same for any
-// size up to this, and the header is inside it. Several are read at once, as a browser reads
-// best.
-const BLOCK = 512, READING = 16;
-// How long the read of a file that the browser calls empty may take before it is a failed one.
-const WHOLE_MS = 2000;
+// Images read on the page's thread at once: WebKit reads best with many under way, as it asks for
+// each file's size apart, and waits for the answer.
+const READING = 32;
 // A screen reader is told how far the reading is at this pace, and the end at once.
 const TOLD_EVERY_MS = 20000;
-// The text goes into blocks of about this many characters: only the last is laid out again as
-// reports come in, and ten thousand reports make a few dozen blocks.
-const TEXT_BLOCK = 65536;
+// The text goes into chapters of about this many characters (see vorlund.css).
+const CHAPTER = 65536;
 export const count = (n, what) => `${n} ${what}${n === 1 ? '' : 's'}`;
 const workerScript = URL.createObjectURL(new Blob([WORKER], { type: 'text/javascript' }));
 
@@ -68,16 +68,24 @@ export function choose(module, images) {
     }
     images.sort((a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0));
     const mine = choice = {
-        images, worker: new Worker(workerScript),
-        next: 0, reading: 0, ready: new Array(images.length), sent: 0, // read, and handed over
-        done: 0, failed: 0, bytes: 0, text: [], pre: null, told: performance.now(),
+        images, worker: new Worker(workerScript), next: 0, // the next image that no one reads yet
+        done: 0, failed: 0, bytes: 0, text: [], chapter: null, inChapter: 0, told: performance.now(),
     };
     status(`Reading ${count(images.length, 'image')}…`);
     Object.assign(progress, { hidden: false, max: images.length, value: 0 });
     mine.worker.onmessage = ({ data }) => {
         if (choice !== mine) return;
         if (data.banner !== undefined) append(mine, data.banner);
-        else show(mine, data.results);
+        // The next images, for the worker that asks: the chosen files, as they are; an image that
+        // is opened when it is read (a dropped entry's, a launch handle's) is read here.
+        const files = [];
+        for (let n = 0; n < (data.want ?? 0) && mine.next < mine.images.length; n++) {
+            const at = mine.next++, { name, file } = mine.images[at];
+            if (file) files.push({ at, name, file });
+            else readHere(mine, at);
+        }
+        if (files.length) mine.worker.postMessage({ files });
+        if (data.results) show(mine, data.results);
     };
     // Where the worker stops short of its images (the browser ended it), the page says so.
     mine.worker.onerror = (e) => {
@@ -87,63 +95,33 @@ export function choose(module, images) {
         mine.worker.terminate();
         for (const button of buttons) button.disabled = !mine.done;
     };
-    mine.worker.postMessage({ module });
-    read(mine);
+    mine.worker.postMessage({ module, total: images.length });
+    for (let i = 0; i < READING; i++) readNext(mine);
 }
 
-// Keeps READING reads going; each image read, and every one before it, goes to the worker.
-function read(mine) {
-    while (mine.reading < READING && mine.next < mine.images.length) {
-        const at = mine.next++;
-        mine.reading++;
-        readImage(mine.images[at]).then((image) => {
-            mine.reading--;
-            if (choice !== mine) return;
-            mine.ready[at] = image;
-            mine.bytes += image.block?.byteLength ?? 0;
-            const batch = [];
-            while (mine.ready[mine.sent]) {
-                batch.push(mine.ready[mine.sent]);
-                mine.ready[mine.sent++] = null;
-            }
-            if (batch.length) {
-                mine.worker.postMessage({ images: batch, last: mine.sent === mine.images.length },
-                    batch.flatMap((image) => (image.block ? [image.block] : [])));
-            }
-            read(mine);
-        });
-    }
+// The next image not yet handed to a reader, read here; then the next, until none is left.
+function readNext(mine) {
+    if (mine.next >= mine.images.length) return;
+    const at = mine.next++;
+    readHere(mine, at).then(() => readNext(mine));
 }
 
-// An image's size and first block, as they are when it is read: { name, size, block }, block null
-// for a read that failed. A read that brings less than the size says, a size past 2^53 (which a
-// browser may have rounded), a file that is gone, changed or not the user's since it was chosen,
-// is a read that failed, as it is to the command.
-async function readImage({ name, file, open }) {
-    try {
-        const now = open ? await open() : file;
-        const size = now.size;
-        if (!Number.isSafeInteger(size)) return { name, size: 0, block: null };
-        // A file the browser calls empty is read whole, and is empty only if that read ends, with
-        // nothing: one gone since the choice is empty to Chromium until it is read, a file of
-        // /proc is empty to every browser but has bytes, and a FIFO's read need never end.
-        const block = await (size ? now.slice(0, Math.min(size, BLOCK)).arrayBuffer()
-            : Promise.race([now.arrayBuffer(), new Promise((resolve) => setTimeout(resolve, WHOLE_MS, null))]));
-        return { name, size, block: block?.byteLength === Math.min(size, BLOCK) ? block : null };
-    } catch {
-        return { name, size: 0, block: null };
-    }
+// The image at AT read here, and handed to the worker.
+async function readHere(mine, at) {
+    const { name, file, open } = mine.images[at];
+    const image = await readImage(open ? open() : file);
+    if (choice === mine) mine.worker.postMessage({ images: [{ at, name, ...image }] }, image.block ? [image.block] : []);
 }
 
-// Text at the end of what is shown, in the last block while it has room.
+// Text at the end of what is shown: a block of its own, in the last chapter while it has room.
 function append(mine, text) {
     mine.text.push(text);
-    if (!mine.pre || mine.pre.textContent.length + text.length > TEXT_BLOCK) {
-        mine.pre = document.createElement('pre');
-        mine.pre.append(document.createTextNode(''));
-        output.append(mine.pre);
+    if (!mine.chapter || mine.inChapter + text.length > CHAPTER) {
+        mine.chapter = output.appendChild(Object.assign(document.createElement('div'), { className: 'chapter' }));
+        mine.inChapter = 0;
     }
-    mine.pre.firstChild.appendData(text);
+    mine.chapter.append(Object.assign(document.createElement('pre'), { textContent: text }));
+    mine.inChapter += text.length;
 }
 
 // The runs that the worker sends: their text, their rows, and how far the reading is.
@@ -151,8 +129,9 @@ function show(mine, results) {
     // Each report begins with an empty line after the banner or the report before it, as the
     // module prints it; each message has one of its own before it, beside the image's name.
     let text = '';
-    const rows = results.map(({ out, err, fields }, i) => {
+    const rows = results.map(({ out, err, fields, bytes }, i) => {
         const name = shownName(mine.images[mine.done + i].name);
+        mine.bytes += bytes;
         text += shown(out);
         if (err) text += `\n${name}: ${shown(err)}`;
         if (err) mine.failed++;

@@ -18,12 +18,14 @@ export const COLUMNS = [
 ];
 const SIGNS = { ascending: '\u25b2', descending: '\u25bc', none: '' };
 
-// makeTable(BOX, TABLE): the table in TABLE, whose rows scroll in BOX. Its rows are { cells,
-// failed }, the cells the six columns' texts.
+// makeTable(BOX, TABLE): the table in TABLE, whose rows scroll in BOX, between the two spacers
+// beside it there. Its rows are { cells, failed }, the cells the six columns' texts. Drawing asks
+// the page for no layout: where the box is scrolled to and how high it is are kept as they change.
 export function makeTable(box, element) {
     const head = element.tHead.rows[0], body = element.tBodies[0];
-    const [above, below] = body.rows;
+    const [above, below] = box.querySelectorAll('.spacer');
     let rows = [], order = [], column = -1, direction = 1, height = 0, pending = false;
+    let top = 0, seen = box.clientHeight;
     // The rows in the page, as [first, last) of the order, while they stay those rows.
     let drawn = null;
     const compare = (a, b) => direction * COLUMNS[column].compare(rows[a].cells[column], rows[b].cells[column]) || a - b;
@@ -68,14 +70,14 @@ export function makeTable(box, element) {
         if (!height && order.length) {
             // Every row is one line high: the first drawn measures them all.
             fill(0, 1);
-            height = body.rows[1].getBoundingClientRect().height || 24;
+            height = body.rows[0].getBoundingClientRect().height || 24;
         }
         const unit = height || 24;
-        const first = Math.min(order.length, Math.max(0, Math.floor(box.scrollTop / unit) - 10));
-        const last = Math.min(order.length, first + Math.ceil(box.clientHeight / unit) + 20);
+        const first = Math.min(order.length, Math.max(0, Math.floor(top / unit) - 10));
+        const last = Math.min(order.length, first + Math.ceil(seen / unit) + 20);
         // Rows that come in below those in view only lengthen the space below them.
         if (drawn?.[0] === first && drawn[1] === last) {
-            below.cells[0].style.height = `${(order.length - last) * height}px`;
+            below.style.height = `${(order.length - last) * height}px`;
             element.setAttribute('aria-rowcount', order.length + 1);
             return;
         }
@@ -93,12 +95,19 @@ export function makeTable(box, element) {
             for (const text of cells) Object.assign(tr.insertCell(), { textContent: text, title: text });
             shown.push(tr);
         }
-        body.replaceChildren(above, ...shown, below);
-        above.cells[0].style.height = `${first * height}px`;
-        below.cells[0].style.height = `${(order.length - last) * height}px`;
+        body.replaceChildren(...shown);
+        above.style.height = `${first * height}px`;
+        below.style.height = `${(order.length - last) * height}px`;
         element.setAttribute('aria-rowcount', order.length + 1);
     }
-    box.addEventListener('scroll', schedule, { passive: true });
+    box.addEventListener('scroll', () => {
+        top = box.scrollTop;
+        schedule();
+    }, { passive: true });
+    new ResizeObserver(() => {
+        seen = box.clientHeight;
+        schedule();
+    }).observe(box);
 
     return {
         add(added) {
