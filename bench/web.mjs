@@ -1,25 +1,25 @@
-// What the web page costs on a large collection, beside its floor: a folder of 1,000 and one of
-// 10,000 images of 4 megabits, chosen at once in headless Chromium, timed from the choice to the
-// last report on the page, best of 3; and, in the same browser and run, the floor: a page that only
-// reads the first 512 bytes of each image of the same folder in a worker, as vorlund's page reads
-// the block that holds the header, and does nothing else. Prints both times, their ratio, the
-// longest task on the page's main thread from the choice on (Chromium reports each task over 50
-// ms; the one that takes the choice is timed from the choice to its end), how many bytes of each
-// image the page read, and how long the table takes to sort by a column once all is in. Needs
-// Chromium (Debian: chromium) and the browser tests' driver (npm ci --prefix tests/web).
-// Usage: node bench/web.mjs PAGE   (PAGE: vorlund-web.html of a WASI build)
+// What the web page costs on a large collection, in each engine beside that engine's floor: 1,000
+// and 10,000 images of 4 megabits (or the counts given), chosen at once, timed from the choice to
+// the last report on the page, best of 3. The floor is the faster of two pages that only read the
+// first 512 bytes of each image, as vorlund's page reads the block that holds the header, and do
+// nothing else: one reads on the page's thread, so many at once, the other in a worker. Every page
+// is served from 127.0.0.1, where each engine lets a worker read a chosen file. Prints, for each
+// engine and count, both times, their ratio, the longest the page's thread was held up from the
+// choice on (a timer that asks to run every 20 ms, and how late it runs), how many bytes of each
+// image were read, and how long the table takes to sort by a column once all is in.
+// Needs the browser tests' engines and driver (tests/web).
+// Usage: node bench/web.mjs PAGE [COUNT...]   (PAGE: vorlund-web.html of a WASI build)
 import { execFileSync } from 'node:child_process';
 import { closeSync, ftruncateSync, mkdirSync, mkdtempSync, openSync, readFileSync, rmSync, writeSync } from 'node:fs';
-import { createRequire } from 'node:module';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { drivers, ENGINES, launch } from '../tests/web/browsers.mjs';
 
-const COUNTS = [1000, 10000];
-const ROUNDS = 3;
-const page = pathToFileURL(process.argv[2]).href;
-const driver = createRequire(new URL('../tests/web/package.json', import.meta.url)).resolve('puppeteer-core');
-const puppeteer = (await import(pathToFileURL(driver))).default;
+const [page, ...counts] = process.argv.slice(2);
+const COUNTS = counts.length ? counts.map(Number) : [1000, 10000];
+const ROUNDS = Number(process.env.VORLUND_ROUNDS) || 3;
+await drivers('the benchmark of the web page');
 
 // The images: one made as the tests make them, and copies of its first block, each with a hole up
 // to its size.
@@ -30,58 +30,77 @@ const head = readFileSync(join(work, 'one.ngp')).subarray(0, 512);
 function collection(count) {
     const folder = join(work, String(count));
     mkdirSync(folder);
-    for (let i = 0; i < count; i++) {
-        const fd = openSync(join(folder, `game ${String(i).padStart(5, '0')}.ngp`), 'w');
+    return Array.from({ length: count }, (_, i) => {
+        const path = join(folder, `game ${String(i).padStart(5, '0')}.ngp`);
+        const fd = openSync(path, 'w');
         writeSync(fd, head);
         ftruncateSync(fd, 4 * 1048576);
         closeSync(fd);
-    }
-    return folder;
+        return path;
+    });
 }
 
-// The floor's page: the same choice of a folder, then each file's first 512 bytes read in a worker.
-const FLOOR = `<!DOCTYPE html><input type="file" id="folder" webkitdirectory><script>
+// The floors' pages: the same choice, then each file's first 512 bytes read, on the page's thread,
+// READING at a time (16 or 64), or in a worker; the title says how many bytes when all are read.
+const FLOOR = (where, reading) => `<!DOCTYPE html><input type="file" id="files" multiple><script>
+const show = (read) => { document.title = 'read ' + read; };
 const reader = () => { onmessage = ({ data }) => { const r = new FileReaderSync(); let read = 0;
   for (const file of data) read += r.readAsArrayBuffer(file.slice(0, 512)).byteLength; postMessage(read); }; };
-document.getElementById('folder').addEventListener('change', (e) => {
-  const files = [...e.target.files].filter((file) => /\\.ng[pc]$/i.test(file.name));
-  const work = new Worker(URL.createObjectURL(new Blob(['(' + reader + ')()'])));
-  work.onmessage = ({ data }) => { document.title = 'read ' + data; };
-  work.postMessage(files);
+document.getElementById('files').addEventListener('change', async (e) => {
+  const files = [...e.target.files];
+  if (${where === 'worker'}) {
+    const work = new Worker(URL.createObjectURL(new Blob(['(' + reader + ')()'])));
+    work.onmessage = ({ data }) => show(data);
+    work.postMessage(files);
+    return;
+  }
+  let next = 0, read = 0;
+  const one = async () => { while (next < files.length) read += (await files[next++].slice(0, 512).arrayBuffer()).byteLength; };
+  await Promise.all(Array.from({ length: ${reading} }, one));
+  show(read);
 });
 </script>`;
-
-const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update'],
+const FLOORS = { 'the page\'s thread, 16 at once': FLOOR('thread', 16), 'the page\'s thread, 64 at once': FLOOR('thread', 64), 'a worker': FLOOR('worker') };
+const PAGES = { '/vorlund.html': () => readFileSync(page) };
+for (const [i, floor] of Object.values(FLOORS).entries()) PAGES[`/floor-${i}.html`] = () => floor;
+const server = createServer((request, response) => {
+    const body = PAGES[request.url];
+    if (!body) return response.writeHead(404).end();
+    response.writeHead(200, { 'content-type': 'text/html; charset=utf-8' }).end(body());
 });
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const origin = `http://127.0.0.1:${server.address().port}`;
 
-// timed(OPEN, FOLDER, DONE): the best of ROUNDS times from the choice of FOLDER to DONE, in a tab
-// that OPEN makes ready; with the longest main-thread task and what DONE's page says.
-async function timed(open, folder, done, after = async () => 0) {
+// How late a timer that asks to run every 20 ms runs, at the most, from the choice on: how long
+// the page's thread was held up at once.
+const probe = () => {
+    window.longest = 0;
+    document.addEventListener('change', () => {
+        let last = performance.now();
+        const tick = () => {
+            const now = performance.now();
+            window.longest = Math.max(window.longest, now - last - 20);
+            last = now;
+            setTimeout(tick, 20);
+        };
+        setTimeout(tick, 20);
+    }, true);
+};
+
+// timed(TAB, PATH, PATHS, DONE): the best of ROUNDS times from the choice of PATHS on PATH to
+// DONE, with the longest hold-up and what DONE's page said.
+async function timed(browser, path, paths, done, after = async () => 0) {
     let best = Infinity, longest = 0, said = '', then = Infinity;
     for (let round = 0; round < ROUNDS; round++) {
-        const tab = await browser.newPage();
-        // The page's tasks from the choice on. The driver hands the page the folder in a task
-        // of its own, which lists the folder (a browser's file chooser lists it elsewhere) and
-        // then dispatches the choice: of that task only what follows the choice is the page's.
-        await tab.evaluateOnNewDocument(() => {
-            window.longest = 0;
-            document.addEventListener('change', () => {
-                const chosen = performance.now();
-                setTimeout(() => { window.longest = Math.max(window.longest, performance.now() - chosen); });
-                new PerformanceObserver((list) => {
-                    for (const task of list.getEntries()) {
-                        if (task.startTime >= chosen) window.longest = Math.max(window.longest, task.duration);
-                    }
-                }).observe({ type: 'longtask' });
-            }, true);
-        });
-        await open(tab);
+        const tab = await browser.open();
+        await tab.goto(origin + path);
+        await tab.until(() => document.readyState === 'complete' && (document.getElementById('status')?.textContent ?? 'Ready.') === 'Ready.');
+        await tab.evaluate(probe);
         const start = performance.now();
-        await (await tab.$('#folder')).uploadFile(folder);
-        said = await tab.waitForFunction(done, { timeout: 300000, polling: 10 }).then((handle) => handle.jsonValue());
+        await tab.choose('#files', paths);
+        await tab.until(done, undefined, 600000);
         best = Math.min(best, performance.now() - start);
+        said = await tab.evaluate(done);
         longest = Math.max(longest, await tab.evaluate(() => window.longest));
         then = Math.min(then, await after(tab));
         await tab.close();
@@ -90,31 +109,34 @@ async function timed(open, folder, done, after = async () => 0) {
 }
 
 const rows = [];
-for (const count of COUNTS) {
-    const folder = collection(count);
-    const floor = await timed((tab) => tab.setContent(FLOOR), folder,
-        () => document.title.startsWith('read') && document.title);
-    const vorlund = await timed(async (tab) => {
-        await tab.goto(page);
-        await tab.waitForFunction(() => document.getElementById('status').textContent === 'Ready.');
-    }, folder, () => /identified/.test(document.getElementById('status').textContent) &&
-        document.getElementById('status').textContent,
-    // The table sorted by its first column, from the press to the next frame on screen.
-    (tab) => tab.evaluate(() => new Promise((resolve) => {
-        const pressed = performance.now();
-        document.querySelector('#table th button').click();
-        requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - pressed)));
-    })));
-    console.log(`${count}: ${vorlund.said}`);
-    const read = Number(vorlund.said.match(/(\d+) bytes? of them read/)[1]);
-    rows.push(`| ${count} | ${Math.round(vorlund.best)} ms | ${Math.round(floor.best)} ms | ` +
-        `${(vorlund.best / floor.best).toFixed(2)} | ${Math.round(vorlund.longest)} ms | ` +
-        `${read / count} | ${Math.round(vorlund.then)} ms |`);
-    rmSync(folder, { recursive: true });
+for (const engine of ENGINES) {
+    const browser = await launch(engine);
+    for (const count of COUNTS) {
+        const paths = collection(count);
+        const floorDone = () => document.title.startsWith('read') && document.title;
+        const floors = [];
+        for (const [i, name] of Object.keys(FLOORS).entries()) floors.push({ name, ...(await timed(browser, `/floor-${i}.html`, paths, floorDone)) });
+        const floor = floors.reduce((best, one) => (one.best < best.best ? one : best));
+        const vorlund = await timed(browser, '/vorlund.html', paths, () => /identified/.test(document.getElementById('status').textContent) &&
+            document.getElementById('status').textContent,
+        // The table sorted by its first column, from the press to the next frame on screen.
+        (tab) => tab.evaluate(() => new Promise((resolve) => {
+            const pressed = performance.now();
+            document.querySelector('#table th button').click();
+            requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - pressed)));
+        })));
+        console.log(`${engine} ${count}: ${vorlund.said} (floors: ${floors.map((one) => `${one.name} ${Math.round(one.best)} ms`).join(', ')})`);
+        const read = Number(vorlund.said.match(/(\d+) bytes? of them read/)[1]);
+        rows.push(`| ${engine} | ${count} | ${Math.round(vorlund.best)} ms | ${Math.round(floor.best)} ms (${floor.name}) | ` +
+            `${(vorlund.best / floor.best).toFixed(2)} | ${Math.round(vorlund.longest)} ms | ${read / count} | ${Math.round(vorlund.then)} ms |`);
+        rmSync(join(paths[0], '..'), { recursive: true });
+    }
+    await browser.close();
 }
-await browser.close();
+server.close();
 rmSync(work, { recursive: true });
 
-console.log(`| images | every report shown, best of ${ROUNDS} | floor: each header block read | ratio | longest main-thread task | bytes read per image | the table sorted |`);
-console.log('|---:|---:|---:|---:|---:|---:|---:|');
+console.log(`| engine | images | every report shown, best of ${ROUNDS} | floor: each header block read | ratio | longest hold-up of the page | bytes read per image | the table sorted |`);
+console.log('|---|---:|---:|---:|---:|---:|---:|---:|');
 for (const row of rows) console.log(row);
+process.exit(0);
