@@ -1,13 +1,29 @@
-# shellcheck shell=bash disable=SC2154 # epoch, work and out are release/make's
+# shellcheck shell=bash
 # What release/make and release/check share, and the formats of release/formats/ with them: the
-# tables, each recipe of a release once (how an archive is packed, how a key is named, what the
-# build knows), and how they fail. Sourced; `tables` is the folder of the tables to read, the
-# release's own source once it is unpacked.
+# tables, the formats in their order, what a release is made of, each recipe of a release once (how
+# an archive is packed, how a key is named, what the build knows), and how they fail. Sourced, by
+# make and check and again by each format, which keeps what is set.
 release=$(realpath "$(dirname "${BASH_SOURCE[0]}")")
-tables=$release
 # A failure inside $(...) fails the command that uses it, as it does outside: a table that cannot
 # be read ends the run instead of giving an empty list to go through.
 shopt -s inherit_errexit
+
+# The formats of a release, each a file of release/formats/ with make_FORMAT and check_FORMAT, in
+# the order they are made and checked: the archives first, whose programs the packages carry.
+# shellcheck disable=SC2034 # read by release/make and release/check
+FORMATS=(archive deb rpm pkgbuild web site npm scoop winget)
+
+# What every format reads, which release/make and release/check set: the folder of the tables (the
+# release's own source, once unpacked, and its tables); the version, address, maintainer,
+# description and time of the release, as its build has them; the scratch folder, and in make the
+# release's folder being made and the key that signs it (its fingerprint, and the time it signs
+# at), in check the folder being checked; the expected report on the sample image, the time every
+# entry is dated by, and the files each check found.
+tables=${tables:-$release} src=${src-}
+version=${version-} url=${url-} maintainer=${maintainer-} description=${description-} epoch=${epoch-}
+work=${work-} out=${out-} key=${key-} fingerprint=${fingerprint-} signed=${signed-} folder=${folder-}
+expected=${expected-} dated=${dated-}
+files=("${files[@]}")
 
 fail() { echo "${0##*/}: $*" >&2 && exit 1; }
 step() { printf '== %s\n' "$*"; }
@@ -28,6 +44,24 @@ targets_with() {
 # of TOOLCHAIN COLUMN: a field of the target's kind (release/kinds).
 of() { field kinds "$2" "$(field targets kind "$1")"; }
 
+# archive_of TOOLCHAIN: the name of the target's archive.
+archive_of() { echo "vorlund-$version-$(field targets archive "$1").$(of "$1" format)"; }
+
+# program_of TOOLCHAIN: the target's program as its archive in the release's folder holds it, the
+# archive unpacked into the scratch folder the first time.
+program_of() {
+    local archive into=$work/archive-$1
+    archive=$(archive_of "$1")
+    if [ ! -d "$into" ]; then
+        mkdir "$into"
+        case $archive in
+        *.zip) unzip -q "$folder/$archive" -d "$into" ;;
+        *) tar -C "$into" -xf "$folder/$archive" ;;
+        esac
+    fi
+    echo "$into/${archive%."$(of "$1" format)"}/$(of "$1" program)"
+}
+
 # apt_update: apt-get update, as root. An index that cannot be fetched (a mirror caught in a sync)
 # fails it; it is tried again, then taken as a warning: a package that the index alone would have
 # given fails its install, which says so.
@@ -47,11 +81,7 @@ sha256() { sha256sum <"$1" | cut -d' ' -f1; }
 download() { echo "$url/releases/download/v$version/$1"; }
 
 # windows_zip: the name of the Windows target's zip.
-windows_zip() {
-    local toolchain
-    toolchain=$(targets_with kind windows)
-    echo "vorlund-$version-$(field targets archive "$toolchain").$(of "$toolchain" format)"
-}
+windows_zip() { archive_of "$(targets_with kind windows)"; }
 
 # cached BUILD_DIR NAME: a value from a build's cache.
 cached() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }

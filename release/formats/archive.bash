@@ -1,11 +1,13 @@
-# shellcheck shell=bash disable=SC2154 # the variables of release/make and release/check, which source it
+# shellcheck shell=bash
 # The archive of each target, vorlund-VERSION-ARCHIVE: its program and what release/kinds says the
 # archive of its kind holds, in one top folder, packed as that kind is packed.
+# shellcheck source=release/lib.bash
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.bash"
 
 # make_archive: each target's archive, from its build and the source.
 make_archive() {
     local toolchain name stage=$work/stage file program
-    for toolchain in $toolchains; do
+    for toolchain in $(field targets toolchain); do
         name=vorlund-$version-$(field targets archive "$toolchain")
         program=$(of "$toolchain" program)
         mkdir -p "$stage/$name"
@@ -15,21 +17,19 @@ make_archive() {
         done
         chmod 755 "$stage/$name" "$stage/$name/$program"
         find "$stage/$name" -type f ! -name "$program" -exec chmod 644 {} +
-        pack "$stage" "$out/$name.$(of "$toolchain" format)"
+        pack "$stage" "$out/$(archive_of "$toolchain")"
     done
 }
 
 # check_archive: each target's archive, entry by entry, and its program, run on the sample image
 # under what runs the target's programs here, printing the expected report; a Linux program a
-# hardened static PIE of no more than its kind's size. Sets program[TOOLCHAIN] to the program,
-# extracted, for the packages' checks.
+# hardened static PIE, stripped, of no more than its kind's size.
 check_archive() {
-    local toolchain name archive into entries seconds holds command=() largest size doc
-    for toolchain in $toolchains; do
-        step "$toolchain"
-        name=vorlund-$version-$(field targets archive "$toolchain")
-        archive=$name.$(of "$toolchain" format)
-        into=$work/archive-$toolchain
+    local toolchain archive name program entries seconds holds command=() largest size doc
+    for toolchain in $(field targets toolchain); do
+        archive=$(archive_of "$toolchain")
+        name=${archive%."$(of "$toolchain" format)"}
+        step "$archive"
         files+=("$archive")
         case $archive in
         *.zip)
@@ -38,43 +38,29 @@ check_archive() {
             seconds=$(date -u -d "$dated" +%s)
             ! TZ=UTC unzip -Z -T "$archive" | awk '/^[-d]/ { print $7 }' |
                 grep -v "^$(date -u -d "@$((seconds + seconds % 2))" +%Y%m%d.%H%M%S)$" || fail "$archive has entries of other dates"
-            mkdir "$into" && unzip -q "$archive" -d "$into"
             ;;
         *)
             entries=$(tar -tf "$archive")
             ! TZ=UTC tar -tv --full-time -f "$archive" | grep -v " 0/0 .* $dated " || fail "$archive has other owners or dates"
-            mkdir "$into" && tar -C "$into" -xf "$archive"
             ;;
         esac
         read -ra holds <<<"$(of "$toolchain" program) $(of "$toolchain" holds)"
         [ "$entries" = "$(printf '%s\n' "$name/" "${holds[@]/#/$name/}" | sort)" ] || fail "$archive holds other files"
-        cmp "$into/$name/sample.ngp" "$work/build/sample.ngp" || fail "$archive holds another sample"
-        for doc in LICENSE NEWS README.md; do cmp "$into/$name/$doc" "$src/$doc" || fail "$archive holds another $doc"; done
-        program["$toolchain"]=$into/$name/$(of "$toolchain" program)
-        ! grep -q '/tmp/' "${program[$toolchain]}" || fail "${program[$toolchain]##*/} in $archive holds the path it was built in"
+        program=$(program_of "$toolchain")
+        cmp "${program%/*}/sample.ngp" "$work/build/sample.ngp" || fail "$archive holds another sample"
+        for doc in LICENSE NEWS README.md; do cmp "${program%/*}/$doc" "$src/$doc" || fail "$archive holds another $doc"; done
 
         # As a user starts it: the module through the runner beside it.
         read -ra command <<<"$(field targets runs_with "$toolchain")"
         [ "${command[*]}" != - ] || command=()
-        (cd "$work" && "${command[@]}" "$into/$name/$(of "$toolchain" runs)" build/sample.ngp) | cmp - "$expected" ||
-            fail "${program[$toolchain]##*/} in $archive prints another report"
-        [ "$(field targets kind "$toolchain")" != linux ] || static_pie "${program[$toolchain]}"
-        size=$(stat -c %s "${program[$toolchain]}")
+        (cd "$work" && "${command[@]}" "${program%/*}/$(of "$toolchain" runs)" build/sample.ngp) | cmp - "$expected" ||
+            fail "${program##*/} in $archive prints another report"
+        if [ "$(field targets kind "$toolchain")" = linux ]; then
+            "$release/hardened" "$program" PIE RELRO BIND_NOW STACK STATIC STRIPPED >/dev/null || fail "${program##*/} in $archive is not hardened"
+        fi
+        size=$(stat -c %s "$program")
         largest=$(of "$toolchain" largest)
-        [[ "$largest" = - || "$size" -le "$largest" ]] || fail "${program[$toolchain]} is over $largest bytes: $size"
-        echo "$name/${program[$toolchain]##*/}: $size bytes, prints the sample's report"
+        [[ "$largest" = - || "$size" -le "$largest" ]] || fail "$program is over $largest bytes: $size"
+        echo "$name/${program##*/}: $size bytes, prints the sample's report"
     done
-}
-
-# static_pie PROGRAM: a static PIE, stripped, with RELRO, immediate binding and a stack protector.
-static_pie() {
-    local headers
-    headers=$(readelf -lW "$1")
-    grep -q 'DYN (Position-Independent Executable file)' <<<"$headers" || fail "$1 is not a PIE"
-    ! grep -q 'INTERP' <<<"$headers" || fail "$1 asks for a loader"
-    grep -q 'GNU_RELRO' <<<"$headers" || fail "$1 has no RELRO"
-    ! readelf -dW "$1" | grep -q NEEDED || fail "$1 needs a shared library"
-    readelf -dW "$1" | grep -q 'FLAGS.*BIND_NOW' || fail "$1 is not bound at start-up"
-    [[ "$(readelf -W --dyn-syms "$1")" == *" __stack_chk_fail"* ]] || fail "$1 has no stack protector"
-    [[ "$(file -b "$1")" == *", stripped"* ]] || fail "$1 is not stripped"
 }

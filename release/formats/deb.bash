@@ -1,6 +1,8 @@
-# shellcheck shell=bash disable=SC2154 # the variables of release/make and release/check, which source it
+# shellcheck shell=bash
 # The Debian package of each target that has a Debian architecture in release/targets, made by
 # cpack from the target's build (cmake/packaging.cmake), with the very program of its archive.
+# shellcheck source=release/lib.bash
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.bash"
 
 # make_deb: each target's .deb.
 make_deb() {
@@ -30,6 +32,6 @@ check_deb() {
         ! dpkg-deb --fsys-tarfile "$deb" | TZ=UTC tar -tv --full-time | grep -v " $dated " || fail "$deb has entries not dated $dated"
         lintian --pedantic -I -E --fail-on error,warning,info,pedantic,experimental "$deb" 2>/dev/null || fail "lintian has findings on $deb"
         root=$work/deb-$arch && dpkg-deb -x "$deb" "$root"
-        cmp "$root/usr/bin/vorlund" "${program[$toolchain]}" || fail "$deb holds another program than its archive"
+        cmp "$root/usr/bin/vorlund" "$(program_of "$toolchain")" || fail "$deb holds another program than its archive"
     done
 }

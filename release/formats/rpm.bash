@@ -1,7 +1,9 @@
-# shellcheck shell=bash disable=SC2154 # the variables of release/make and release/check, which source it
+# shellcheck shell=bash
 # The RPM package of each target that has an RPM architecture in release/targets, made by cpack
 # from the target's build (cmake/packaging.cmake), with the very program of its archive, and
 # signed with the release.
+# shellcheck source=release/lib.bash
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.bash"
 
 # make_rpm: each target's RPM, signed when the release is.
 make_rpm() {
@@ -47,7 +49,7 @@ check_rpm() {
 /usr/share/licenses/vorlund/LICENSE l -rw-r--r--
 /usr/share/man/man1/vorlund.1.gz d -rw-r--r--" ] || fail "$rpm holds other files"
         [ "$(rpmq --qf '[%{FILENAMES} %{FILEDIGESTS}\n]' "$rpm" | awk '$1 == "/usr/bin/vorlund" { print $2 }')" = \
-            "$(sha256 "${program[$toolchain]}")" ] || fail "$rpm holds another program than its archive"
+            "$(sha256 "$(program_of "$toolchain")")" ] || fail "$rpm holds another program than its archive"
         if [ -f SHA256SUMS.asc ]; then
             rpm --dbpath "$work/rpmdb" -K "$rpm" | grep -q ': digests signatures OK$' || fail "the signature of $rpm does not hold"
         fi
