@@ -1,79 +1,27 @@
-# shellcheck shell=bash disable=SC2154 # the variables of release/make and release/check, which source it
-# The Scoop manifest, vorlund.json: the Windows target's zip, by its address and hash, with
-# vorlund.exe as the command, and how Scoop finds and takes the next release by itself.
-# `scoop install URL-of-vorlund.json` installs from it with no bucket.
+# shellcheck shell=bash
+# The Scoop manifest, vorlund.json, from release/scoop.json.in: the Windows target's zip, by its
+# address and hash, with vorlund.exe as the command, and how Scoop finds and takes the next
+# release by itself. `scoop install URL-of-vorlund.json` installs from it with no bucket.
+# shellcheck source=release/lib.bash
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.bash"
 
 # make_scoop: the manifest, naming the zip of this release.
 make_scoop() {
-    local zip
+    local zip folder address
     zip=$(windows_zip)
-    VERSION=$version DESCRIPTION=$description HOMEPAGE=$url ZIP=$zip URL=$(download "$zip") \
-        HASH=$(sha256 "$out/$zip") \
-        node --input-type=module - "$out/vorlund.json" <<'EOF'
-import { writeFileSync } from 'node:fs';
-const { VERSION, DESCRIPTION, HOMEPAGE, ZIP, URL, HASH } = process.env;
-const folder = ZIP.replace(/\.zip$/, '');
-writeFileSync(process.argv[2], JSON.stringify({
-    version: VERSION,
-    description: DESCRIPTION,
-    homepage: HOMEPAGE,
-    license: 'MIT',
-    architecture: { '64bit': { url: URL, hash: HASH, extract_dir: folder } },
-    bin: 'vorlund.exe',
-    checkver: { url: `${HOMEPAGE}/releases`, regex: 'vorlund-([\\d.]+)\\.tar\\.xz' },
-    autoupdate: {
-        architecture: { '64bit': { url: URL.replaceAll(VERSION, '$version'), extract_dir: folder.replaceAll(VERSION, '$version') } },
-        hash: { url: '$baseurl/SHA256SUMS' },
-    },
-}, null, 4) + '\n');
-EOF
+    folder=${zip%.zip} address=$(download "$zip")
+    # The next release's, as Scoop's autoupdate names it, by $version.
+    sed -e "s|@VERSION@|$version|; s|@DESCRIPTION@|$description|; s|@URL@|$url|; s|@DOWNLOAD@|$address|" \
+        -e "s|@HASH@|$(sha256 "$out/$zip")|; s|@FOLDER@|$folder|; s|@NEXT_FOLDER@|${folder//"$version"/\$version}|" \
+        -e "s|@NEXT_DOWNLOAD@|${address//"$version"/\$version}|" "$tables/scoop.json.in" >"$out/vorlund.json"
 }
 
-# check_scoop: the manifest has every field that Scoop needs of it and none that Scoop does not
-# know (its schema allows no other); it names this release's zip by its address and hash, the
-# folder that the zip holds and the program in it; and its next release by $version.
+# check_scoop: the manifest is this release's (release/formats/scoop.mjs).
 check_scoop() {
     local zip
     zip=$(windows_zip)
     step vorlund.json
     files+=(vorlund.json)
-    ZIP=$zip VERSION=$version HASH=$(sha256 "$zip") ENTRIES=$(unzip -Z1 "$zip") \
-        node --input-type=module - vorlund.json <<'EOF' || fail "vorlund.json is not this release's Scoop manifest"
-import { readFileSync } from 'node:fs';
-const { ZIP, VERSION, HASH, ENTRIES } = process.env;
-const json = JSON.parse(readFileSync(process.argv[2], 'utf8'));
-const faults = [];
-const want = (ok, what) => ok || faults.push(what);
-// The fields of a manifest, as Scoop's documentation and schema name them.
-const KNOWN = ['##', '_comment', 'architecture', 'autoupdate', 'bin', 'checkver', 'cookie', 'depends', 'description',
-    'env_add_path', 'env_set', 'extract_dir', 'extract_to', 'hash', 'homepage', 'innosetup', 'installer', 'license',
-    'msi', 'notes', 'persist', 'post_install', 'post_uninstall', 'pre_install', 'pre_uninstall', 'psmodule',
-    'shortcuts', 'suggest', 'uninstaller', 'url', 'version'];
-for (const field of Object.keys(json)) want(KNOWN.includes(field), `${field}: not a field of a Scoop manifest`);
-for (const field of ['version', 'description', 'homepage', 'license', 'architecture', 'bin', 'checkver', 'autoupdate'])
-    want(json[field] !== undefined, `no ${field}`);
-const uri = (s) => typeof s === 'string' && /^https?:\/\/[^\s]+$/.test(s);
-want(json.version === VERSION && /^[\w\-.+]+$/.test(json.version), `version ${json.version}`);
-want(uri(json.homepage), 'homepage is not an address');
-want(json.license === 'MIT', 'licence is not MIT');
-const arch = json.architecture ?? {};
-want(Object.keys(arch).join() === '64bit', 'not for 64-bit Windows alone');
-const it = arch['64bit'] ?? {};
-for (const field of Object.keys(it)) want(['url', 'hash', 'extract_dir', 'bin'].includes(field), `64bit.${field}: not a field there`);
-const folder = ZIP.replace(/\.zip$/, '');
-want(uri(it.url) && !it.url.includes('$') && it.url.endsWith(`/v${VERSION}/${ZIP}`), `the address ${it.url} is not of ${ZIP}`);
-want(it.hash === HASH, `the hash ${it.hash} is not that of ${ZIP}`);
-want(it.extract_dir === folder, `extract_dir ${it.extract_dir} is not the zip's folder`);
-want(ENTRIES.split('\n').includes(`${it.extract_dir}/${json.bin}`), `${ZIP} holds no ${it.extract_dir}/${json.bin}`);
-want(uri(json.checkver?.url) && typeof json.checkver?.regex === 'string' && new RegExp(json.checkver.regex).test(`vorlund-${VERSION}.tar.xz`),
-    'checkver finds no version');
-const next = json.autoupdate?.architecture?.['64bit'] ?? {};
-want(next.url === it.url.replaceAll(VERSION, '$version') && next.extract_dir === folder.replaceAll(VERSION, '$version'),
-    'autoupdate does not name the next release by $version');
-want(json.autoupdate?.hash?.url === '$baseurl/SHA256SUMS', 'autoupdate takes no hash from SHA256SUMS');
-if (faults.length) {
-    console.error(faults.join('\n'));
-    process.exit(1);
-}
-EOF
+    ZIP=$zip VERSION=$version HASH=$(sha256 "$zip") ENTRIES=$(unzip -Z1 "$zip") node "$release/formats/scoop.mjs" vorlund.json ||
+        fail "vorlund.json is not this release's Scoop manifest"
 }
