@@ -1,65 +1,61 @@
-# shellcheck shell=bash disable=SC2154 # the variables of release/make and release/check, which source it
-# The npm package, vorlund-VERSION.tgz, as npm pack makes it for the registry: the runner as the
-# command vorlund, beside the module, from the WebAssembly target's archive, with the manual, the
-# README and the licence. `npx vorlund IMAGE` runs it without installing it.
+# shellcheck shell=bash
+# The npm package, vorlund-VERSION.tgz, as npm pack makes it for the registry, package.json from
+# release/npm-package.json.in: the command vorlund, vorlund.mjs, beside the module and its WASI
+# host, from the WebAssembly target's archive, and the program of each target that Node.js names
+# in release/targets, in a folder of that name, which the command runs where there is one for its
+# system; with the manual, the README and the licence. `npx vorlund IMAGE` runs it without
+# installing it.
+# shellcheck source=release/lib.bash
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.bash"
 
-# make_npm: the package, from the WebAssembly target's build.
+# make_npm: the package, from the builds.
 make_npm() {
-    local toolchain stage=$work/npm file
+    local toolchain stage=$work/npm file node
     toolchain=$(targets_with kind wasi)
     mkdir -p "$stage"
     for file in vorlund.mjs wasi.mjs vorlund.wasm vorlund.1; do cp "$work/$toolchain/$file" "$stage/"; done
     cp "$src/README.md" "$src/LICENSE" "$stage/"
-    VERSION=$version DESCRIPTION=$description URL=$url node --input-type=module - "$stage/package.json" <<'EOF'
-import { writeFileSync } from 'node:fs';
-const { VERSION, DESCRIPTION, URL } = process.env;
-writeFileSync(process.argv[2], JSON.stringify({
-    name: 'vorlund',
-    version: VERSION,
-    description: DESCRIPTION,
-    keywords: ['neo-geo-pocket', 'ngp', 'rom', 'cartridge', 'cli'],
-    homepage: URL,
-    repository: { type: 'git', url: `git+${URL}.git` },
-    license: 'MIT',
-    bin: { vorlund: 'vorlund.mjs' },
-    man: ['vorlund.1'],
-    files: ['vorlund.mjs', 'wasi.mjs', 'vorlund.wasm', 'vorlund.1'],
-    engines: { node: '>=18' },
-}, null, 2) + '\n');
-EOF
+    for toolchain in $(targets_with node); do
+        node=$(field targets node "$toolchain")
+        mkdir "$stage/$node" && cp "$work/$toolchain/$(of "$toolchain" program)" "$stage/$node/"
+        chmod 755 "$stage/$node/$(of "$toolchain" program)"
+    done
+    npm_manifest >"$stage/package.json"
     (cd "$stage" && npm pack --silent --pack-destination "$out" >/dev/null) || fail "npm pack made no package"
     [ -f "$out/vorlund-$version.tgz" ] || fail "npm pack made no vorlund-$version.tgz"
 }
 
-# check_npm: the package holds the runner and the very module of the WebAssembly target's archive,
-# and what npm needs to run it; installed into an empty prefix, and run by npx from the file,
-# with no registry, it prints the sample's report and nothing on standard error.
+# npm_manifest: package.json, from its template.
+npm_manifest() {
+    sed -e "s|@VERSION@|$version|; s|@DESCRIPTION@|$description|; s|@URL@|$url|g" "$tables/npm-package.json.in"
+}
+
+# check_npm: the package holds the command and the very module, WASI host and programs of the
+# targets' archives, and package.json as its template makes it; installed into an empty prefix,
+# and run by npx from the file, with no registry, it prints the sample's report and nothing on
+# standard error; and the CLI suite passes on the command as installed, running this machine's
+# own program, and again with the programs taken away, running the module.
 check_npm() {
-    local package=vorlund-$version.tgz toolchain prefix=$work/npm-prefix into=$work/npm-package
-    toolchain=$(targets_with kind wasi)
+    local package=vorlund-$version.tgz toolchain prefix=$work/npm-prefix into=$work/npm-package wasi listed node program
+    wasi=$(targets_with kind wasi)
     step "$package"
     files+=("$package")
-    [ "$(tar -tzf "$package" | LC_ALL=C sort | tr '\n' ' ')" = \
-        "package/LICENSE package/README.md package/package.json package/vorlund.1 package/vorlund.mjs package/vorlund.wasm package/wasi.mjs " ] ||
+    listed="package/LICENSE package/README.md package/package.json package/vorlund.1 package/vorlund.mjs package/vorlund.wasm package/wasi.mjs"
+    for toolchain in $(targets_with node); do listed+=" package/$(field targets node "$toolchain")/$(of "$toolchain" program)"; done
+    [ "$(tar -tzf "$package" | LC_ALL=C sort | tr '\n' ' ')" = "$(tr ' ' '\n' <<<"$listed" | LC_ALL=C sort | tr '\n' ' ')" ] ||
         fail "$package holds other files"
     mkdir "$into" && tar -C "$into" -xzf "$package"
-    cmp "$into/package/vorlund.wasm" "${program[$toolchain]}" || fail "$package holds another module than its archive"
-    cmp "$into/package/vorlund.mjs" "${program[$toolchain]%/*}/vorlund.mjs" || fail "$package holds another runner than its archive"
-    cmp "$into/package/wasi.mjs" "${program[$toolchain]%/*}/wasi.mjs" || fail "$package holds another WASI host than its archive"
-    head -n 1 "$into/package/vorlund.mjs" | grep -qx '#!/usr/bin/env node' || fail "$package: the runner starts no node"
-    VERSION=$version node --input-type=module - "$into/package/package.json" <<'EOF' || fail "$package: its package.json"
-import { readFileSync } from 'node:fs';
-const json = JSON.parse(readFileSync(process.argv[2], 'utf8'));
-const faults = [];
-if (json.name !== 'vorlund' || json.version !== process.env.VERSION) faults.push(`is ${json.name} ${json.version}`);
-if (json.bin?.vorlund !== 'vorlund.mjs') faults.push('runs no vorlund.mjs as vorlund');
-if (json.engines?.node !== '>=18') faults.push('names no Node.js 18 or later');
-if (json.license !== 'MIT' || !json.repository?.url || !json.homepage) faults.push('has no licence, repository or homepage');
-if (faults.length) {
-    console.error(faults.join('\n'));
-    process.exit(1);
-}
-EOF
+    for file in vorlund.mjs wasi.mjs vorlund.wasm; do
+        cmp "$into/package/$file" "$(dirname "$(program_of "$wasi")")/$file" || fail "$package holds another $file than its archive"
+    done
+    for toolchain in $(targets_with node); do
+        node=$(field targets node "$toolchain")
+        program=$into/package/$node/$(of "$toolchain" program)
+        cmp "$program" "$(program_of "$toolchain")" || fail "$package holds another program for $node than its archive"
+        [ -x "$program" ] || fail "$package: the program for $node may not be run"
+    done
+    npm_manifest | cmp - "$into/package/package.json" || fail "$package: its package.json is not its template's"
+    head -n 1 "$into/package/vorlund.mjs" | grep -qx '#!/usr/bin/env node' || fail "$package: the command starts no node"
     # npm of its own, here: its cache, no registry, no config of the machine's.
     local npm_env=(env npm_config_cache="$work/npm-cache" npm_config_offline=true npm_config_update_notifier=false
         npm_config_fund=false npm_config_audit=false npm_config_userconfig=/dev/null)
@@ -72,4 +68,12 @@ EOF
         { cat "$work/npx.err" && fail "$package: npx failed"; }
     cmp "$work/npx.out" "$expected" || fail "$package: npx prints another report"
     [ ! -s "$work/npx.err" ] || { cat "$work/npx.err" && fail "$package: npx writes on standard error"; }
+    # The CLI suite on the installed command, then on a copy without the programs.
+    bash "$src/tests/cli/cli_test.sh" "$prefix/bin/vorlund" >"$work/npm-cli.log" 2>&1 ||
+        { cat "$work/npm-cli.log" && fail "$package: the CLI suite fails on its command"; }
+    tail -n 1 "$work/npm-cli.log"
+    mkdir "$work/npm-module" && cp "$prefix"/lib/node_modules/vorlund/*.* "$work/npm-module/"
+    bash "$src/tests/cli/cli_test.sh" "$work/npm-module/vorlund.mjs" >"$work/npm-module.log" 2>&1 ||
+        { cat "$work/npm-module.log" && fail "$package: the CLI suite fails on its command without the programs"; }
+    tail -n 1 "$work/npm-module.log"
 }

@@ -5,9 +5,11 @@
 # Sourced with the tool's path as $1: sets `tool` to it, `bin` to the command that runs it, and
 # `work` to a scratch directory that goes at exit (`scratch` lists what else goes with it). In a
 # cross build VORLUND_EMULATOR holds the emulator (Wine for Windows, the runner for WASI), and
-# `bin` puts it in front of the tool; `windows` is set when the tool is a Windows program, `wasi`
-# when it is a WASI module, and `elsewhere` then says why a case that only POSIX systems have is
-# left out. Each run may take `limit` seconds, 10 times VORLUND_TIMEOUT_SCALE (1 unless set, for
+# `bin` puts it in front of the tool; a tool that is a Node.js command (vorlund.mjs, as the npm
+# package installs it) is run by node. `windows` is set when the tool is a Windows program, `wasi`
+# when it is a WASI module (or a Node.js command that runs one), and `elsewhere` then says why a
+# case that only POSIX systems have is left out; `node` when Node.js runs it, and `as_text` then
+# says why a name that is not text cannot be handed to it. Each run may take `limit` seconds, 10 times VORLUND_TIMEOUT_SCALE (1 unless set, for
 # slow builders). A script ends with `finish`: status 1 when a case failed, 0 when none did and at
 # least one passed, 77 (skipped) when none could run here at all. Each case counts for itself: one
 # that the platform has no counterpart of is listed as left out, one that cannot run for want of a
@@ -22,10 +24,15 @@ trap 'rm -rf "$work" "${scratch[@]}"' EXIT
 
 # place DIR: a copy of the tool in DIR, to be run as DIR/vorlund whatever the build. An emulator
 # that is a file of the build (WASI's runner) is copied with it, and the host it imports, so that
-# the copy runs where the build cannot be read.
+# the copy runs where the build cannot be read; a tool that is a Node.js command (the npm
+# package's) with the folder it stands in.
 place() {
     local emulator=${VORLUND_EMULATOR:-} runner=${tool%/*}/vorlund.mjs
-    if [ -z "$emulator" ]; then
+    if [[ "$tool" == *.mjs ]]; then
+        cp -R "${tool%/*}" "$1/package"
+        printf '#!/bin/sh\nexec node %q "$@"\n' "$1/package/${tool##*/}" >"$1/vorlund"
+        chmod 755 "$1/vorlund"
+    elif [ -z "$emulator" ]; then
         cp "$tool" "$1/vorlund"
     else
         cp "$tool" "$1/vorlund.target"
@@ -41,13 +48,22 @@ mkdir "$work/bin" && place "$work/bin" && bin=$work/bin/vorlund
 # The same run with no shell in front, for a case that a shell would speak up in (a working
 # directory removed): `"${direct[@]}" ARGS...`.
 direct=("$bin")
-if [ -n "${VORLUND_EMULATOR:-}" ]; then
+if [[ "$tool" == *.mjs ]]; then
+    direct=(node "$work/bin/package/${tool##*/}")
+elif [ -n "${VORLUND_EMULATOR:-}" ]; then
     read -ra direct <<<"${VORLUND_EMULATOR/"${tool%/*}/vorlund.mjs"/"$work/bin/vorlund.mjs"}"
     direct+=("$work/bin/vorlund.target")
 fi
-windows='' wasi='' elsewhere=''
-[[ "$tool" != *.exe ]] || windows=yes elsewhere="not on Windows"
-[[ "$tool" != *.wasm ]] || wasi=yes elsewhere="not under WASI"
+windows='' wasi='' node='' elsewhere='' as_text=''
+[[ "$tool" != *.exe ]] || windows=yes elsewhere="not on Windows" as_text="a name is text on Windows"
+[[ "$tool" != *.wasm ]] || wasi=yes node=yes elsewhere="not under WASI"
+# A Node.js command runs the program of this system where its folder holds one, else the module;
+# either way Node.js hands it its arguments as text.
+if [[ "$tool" == *.mjs ]]; then
+    node=yes
+    [ -e "${tool%/*}/$(node -p 'process.platform + "-" + process.arch')" ] || wasi=yes elsewhere="not under WASI"
+fi
+[ -z "$node" ] || as_text="Node.js takes a name as text"
 IO=$'File IO error encountered. Aborting...\n'
 SIZE=$'Incorrect filesize. Corrupt image?\n'
 USAGE=$'\nUsage:\n\n    vorlund filename\n\n'
