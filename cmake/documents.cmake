@@ -57,6 +57,13 @@ License: Expat
 "
 )
 
+# The project's description as a summary: its first letter small, as a manual page's NAME and
+# Debian's packages have it.
+string(SUBSTRING "${PROJECT_DESCRIPTION}" 0 1 first)
+string(SUBSTRING "${PROJECT_DESCRIPTION}" 1 -1 rest)
+string(TOLOWER "${first}" first)
+set(VORLUND_SUMMARY "${first}${rest}")
+
 configure_file(share/man/man1/vorlund.1.in vorlund.1 @ONLY)
 
 # Compressed as Debian and RPM want their documents, without a name or a time stamp that would

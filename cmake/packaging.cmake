@@ -13,7 +13,8 @@ install(FILES NEWS DESTINATION "${CMAKE_INSTALL_DOCDIR}")
 
 set(CPACK_PACKAGE_NAME vorlund)
 set(CPACK_PACKAGE_VENDOR "The vorlund developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "identify a Neo Geo Pocket (Color) cartridge image")
+# The summary is the project's description, which Debian wants starting with a small letter.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${VORLUND_SUMMARY}")
 # Lines kept short, as Debian's tools show them.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "vorlund checks that a cartridge image of the Neo Geo Pocket or Neo Geo Pocket"
@@ -39,7 +40,8 @@ endif()
 
 # RPM: what the program needs is found by rpmbuild from the binary, but for a static one, which
 # needs nothing, not even the loader's hash table that rpmbuild would ask for. The summary starts with a
-# capital there, and the licence goes where Fedora and openSUSE keep licences
+# capital there, as the project's description does, and the licence goes where Fedora and openSUSE
+# keep licences
 # (cmake/cpack-stage.cmake).
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 if(VORLUND_STATIC)
@@ -53,10 +55,7 @@ set(CPACK_RPM_PACKAGE_RELEASE ${VORLUND_RPM_RELEASE})
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_RPM_PACKAGE_GROUP Applications/File)
 set(CPACK_PACKAGE_RELOCATABLE OFF)
-string(SUBSTRING "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}" 0 1 first)
-string(SUBSTRING "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}" 1 -1 rest)
-string(TOUPPER "${first}" first)
-set(CPACK_RPM_PACKAGE_SUMMARY "${first}${rest}")
+set(CPACK_RPM_PACKAGE_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_RPM_CHANGELOG_FILE "${PROJECT_BINARY_DIR}/rpm-changelog")
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)

@@ -11,7 +11,7 @@ version=$3
 read_back=$(timeout "$limit" ${VORLUND_EMULATOR:-} "$2" "$tool")
 expect "version resource" "file $version.0
 product $version.0
-FileDescription: Identifies a Neo Geo Pocket (Color) cartridge image from its header
+FileDescription: Identify a Neo Geo Pocket (Color) cartridge image
 FileVersion: $version
 InternalName: vorlund
 LegalCopyright: Copyright (c) 2026 The vorlund developers, under the MIT licence
