@@ -18,6 +18,11 @@ int pipe(int ends[2])
 {
     return _pipe(ends, 4096, _O_BINARY);
 }
+// Windows counts no bytes that a process reads; under Wine, /proc/self/io is found, but counts
+// Wine's own reads too.
+constexpr bool READS_COUNTED = false;
+#else
+constexpr bool READS_COUNTED = true;
 #endif
 
 // A temporary file in the working directory that starts with `head` and is grown, sparsely, to
@@ -112,8 +117,8 @@ TEST(InspectImage, ReadsNoByteOutsideTheFields)
     temp_image image(header('\xff'), 131072);
     long long asking = 0, unused = 0;
     const long long before = bytes_read(asking);
-    if (before == -1)
-        GTEST_SKIP() << "this system counts no bytes read (/proc/self/io)";
+    if (!READS_COUNTED || before == -1)
+        GTEST_SKIP() << "this system counts no bytes that a process reads (/proc/self/io)";
     ASSERT_TRUE(inspect_image(image.fd).ok);
     // 28 of the copyright, 2 of the catalog number and 12 of the name.
     EXPECT_EQ(bytes_read(unused) - before - asking, 42);

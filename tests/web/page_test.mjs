@@ -325,6 +325,17 @@ for (const engine of ENGINES) {
         // after it.
         const expected = ['files', 'folder', 'copy', 'save', 'csv', 'output', 'table-box'].map((id) => `${id}:solid`);
         if (order.join() !== expected.join()) faults.push(`focus went ${order.join(', ')}`);
+        // Then the first column's button, whose focus is seen: the page looks otherwise with it.
+        await tab.press('Tab');
+        const focused = await tab.evaluate(() => document.activeElement.closest('th')?.textContent);
+        if (focused !== 'Filename') faults.push(`focus went to ${focused}`);
+        const look = async () => {
+            await tab.screenshot(join(work, 'look.png'));
+            return readFileSync(join(work, 'look.png'));
+        };
+        const withFocus = await look();
+        await tab.evaluate(() => document.activeElement.blur());
+        if (withFocus.equals(await look())) faults.push('the focus on a sort button is not seen');
         const live = await tab.evaluate(() => ['role', 'aria-live'].map((name) => document.getElementById('status').getAttribute(name)).join(' '));
         if (live !== 'status polite') faults.push(`results announced as ${live}`);
         // The text and the table are regions, each named as its label gives it.
@@ -340,6 +351,34 @@ for (const engine of ENGINES) {
             if (!named(await tab.page.accessibility.snapshot({ interestingOnly: false }))) faults.push('no region named for the text');
         }
         verdict(engine, 'labelled controls, reached by the keyboard, results announced', faults);
+        await tab.close();
+    }
+
+    // What a screen reader is told while 2,000 images are read, in a few seconds: that they are
+    // being read, then how it ended, and nothing between.
+    {
+        const tab = await open(browser, fromDisk);
+        await tab.evaluate(() => {
+            window.told = [];
+            new MutationObserver(() => window.told.push(document.getElementById('status').textContent))
+                .observe(document.getElementById('status'), { childList: true, characterData: true, subtree: true });
+        });
+        await act(tab, 'files', many);
+        await settled(tab);
+        const told = await tab.evaluate(() => window.told);
+        verdict(engine, 'the reading told to a screen reader at a humane pace',
+            told.join() === ['Reading 2000 images…', identified(2000, 2000, 2000 * 512)].join() ? [] : [`told ${told.join(' | ')}`]);
+        await tab.close();
+    }
+
+    // With JavaScript off, the page says that it needs it, as Chromium's accessibility tree reads it.
+    if (engine !== 'chromium') leftOut(engine, 'without JavaScript, says so', 'only Chromium\'s driver turns JavaScript off');
+    else {
+        const tab = await browser.open();
+        await tab.page.setJavaScriptEnabled(false);
+        await tab.goto(fromDisk);
+        const said = JSON.stringify(await tab.page.accessibility.snapshot());
+        verdict(engine, 'without JavaScript, says so', said.includes('This page needs JavaScript') ? [] : [`shows ${said.slice(0, 300)}`]);
         await tab.close();
     }
 
