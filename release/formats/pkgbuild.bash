@@ -25,7 +25,7 @@ check_pkgbuild() {
     grep -qx "pkgver=$version" PKGBUILD || fail "PKGBUILD is not of version $version"
     grep -q "^sha256sums=('$(sha256 "vorlund-$version.tar.xz")'" PKGBUILD || fail "PKGBUILD names another tarball"
     if [ -f SHA256SUMS.asc ]; then
-        grep -qx "validpgpkeys=('$(gpg --batch --quiet --with-colons --show-keys "$key" 2>/dev/null | fingerprint)')" PKGBUILD ||
+        grep -qx "validpgpkeys=('$(gpg --batch --quiet --with-colons --show-keys vorlund-signing-key.asc 2>/dev/null | fingerprint)')" PKGBUILD ||
             fail "PKGBUILD names another key"
     fi
 }

@@ -28,7 +28,7 @@ check_rpm() {
     # rpmlint finds it through rpm's settings.
     rpm --dbpath "$work/rpmdb" --initdb
     printf '%%_dbpath %s\n' "$work/rpmdb" >"$work/.rpmmacros"
-    [ ! -f SHA256SUMS.asc ] || rpm --dbpath "$work/rpmdb" --import "$key"
+    [ ! -f SHA256SUMS.asc ] || rpm --dbpath "$work/rpmdb" --import vorlund-signing-key.asc
     for toolchain in $(targets_with rpm); do
         arch=$(field targets rpm "$toolchain")
         rpm=vorlund-$version-1.$arch.rpm
