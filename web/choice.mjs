@@ -6,7 +6,7 @@
 // can (WebKit's cannot, in a page opened from disk): the two share the work as fast as each goes,
 // which differs from engine to engine. Each choice has a worker of its own, which a later choice
 // ends at once.
-import { readImage } from './read.mjs';
+import { rangedHere, readImage } from './read.mjs';
 import { csvOf, makeTable } from './table.mjs';
 
 /* global WORKER -- the worker's script, worker.mjs with what it imports, which the build puts
@@ -16,9 +16,9 @@ const $ = (id) => document.getElementById(id);
 const statusLine = $('status'), progress = $('progress'), output = $('output');
 const buttons = ['copy', 'save', 'csv'].map($);
 const table = makeTable($('table-box'), $('table'));
-// Images read on the page's thread at once: WebKit reads best with many under way, as it asks for
-// each file's size apart, and waits for the answer.
+// Images read on the page's thread at once: WebKit reads best with many under way.
 const READING = 32;
+const RANGED = rangedHere();
 // A screen reader is told how far the reading is at this pace, and the end at once.
 const TOLD_EVERY_MS = 20000;
 // The text goes into chapters of about this many characters (see vorlund.css).
@@ -95,7 +95,7 @@ export function choose(module, images) {
         mine.worker.terminate();
         for (const button of buttons) button.disabled = !mine.done;
     };
-    mine.worker.postMessage({ module, total: images.length });
+    mine.worker.postMessage({ module, total: images.length, ranged: RANGED });
     for (let i = 0; i < READING; i++) readNext(mine);
 }
 
@@ -109,7 +109,7 @@ function readNext(mine) {
 // The image at AT read here, and handed to the worker.
 async function readHere(mine, at) {
     const { name, file, open } = mine.images[at];
-    const image = await readImage(open ? open() : file);
+    const image = await readImage(open ? open() : file, RANGED);
     if (choice === mine) mine.worker.postMessage({ images: [{ at, name, ...image }] }, image.block ? [image.block] : []);
 }
 

@@ -5,7 +5,8 @@
 // opened from disk), asks for images and reads them too, several at once: the two share the work
 // as fast as each goes, which differs from engine to engine.
 //
-// From the page: { module, total }, the compiled module and how many images there are, first;
+// From the page: { module, total, ranged }, the compiled module, how many images there are and
+// how to read them (read.mjs), first;
 // then { images: [{ at, name, size, block }] }, images it has read, `at` their place in the
 // choice, `block` their first block (null for a read that failed); and { files: [{ at, name, file
 // }] }, images for this worker to read. To the page: { banner }, what every report begins with,
@@ -19,7 +20,7 @@ import { readImage } from './read.mjs';
 // Images read here at once, and how long the runs done wait to go to the page.
 const READING = 16, BATCH_MS = 100;
 const decoder = new TextDecoder();
-let runs, banner, column, total = 0, results = [], sent = 0, timer = null;
+let runs, banner, column, ranged, total = 0, results = [], sent = 0, timer = null;
 const ready = new Map(); // at: an image read, waiting for those before it
 let done = 0;
 
@@ -101,7 +102,7 @@ function send() {
 onmessage = async ({ data }) => {
     if (data.module) {
         runs = host(data.module);
-        total = data.total;
+        ({ total, ranged } = data);
         // What every report begins with, from the module itself: all but the report of an empty
         // image, the last six lines, its first one empty.
         const lines = identify('-', { size: 0, block: new ArrayBuffer(0) }).out.split('\n');
@@ -116,7 +117,7 @@ onmessage = async ({ data }) => {
     for (const image of data.images ?? []) ready.set(image.at, image);
     // Each image given to read, and one more asked for as each is read.
     for (const { at, name, file } of data.files ?? []) {
-        readImage(file).then((image) => {
+        readImage(file, ranged).then((image) => {
             ready.set(at, { name, ...image });
             postMessage({ want: 1 });
             drain();
