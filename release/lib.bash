@@ -86,6 +86,20 @@ windows_zip() { archive_of "$(targets_with kind windows)"; }
 # cached BUILD_DIR NAME: a value from a build's cache.
 cached() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
 
+# project_of SOURCE: what the project in SOURCE says of itself, as its build's cache has it: sets
+# version, url, maintainer, description and epoch.
+project_of() {
+    cmake -S "$1" -B "$work/project.build" -DBUILD_TESTING=OFF >"$work/project.log" 2>&1 ||
+        { tail -n 20 "$work/project.log" && fail "$1 does not configure"; }
+    version=$(cached "$work/project.build" CMAKE_PROJECT_VERSION)
+    url=$(cached "$work/project.build" CMAKE_PROJECT_HOMEPAGE_URL)
+    maintainer=$(cached "$work/project.build" VORLUND_MAINTAINER)
+    description=$(cached "$work/project.build" CMAKE_PROJECT_DESCRIPTION)
+    epoch=$(cached "$work/project.build" VORLUND_SOURCE_DATE_EPOCH)
+    [[ "$version" =~ ^[0-9.]+$ && "$epoch" =~ ^[0-9]+$ && -n "$url" && -n "$maintainer" && -n "$description" ]] ||
+        fail "the build's cache has no version, address, maintainer, description or time"
+}
+
 # fingerprint: the first fingerprint in gpg's --with-colons listing on standard input.
 fingerprint() { awk -F: '/^fpr:/ { print $10; exit }'; }
 
