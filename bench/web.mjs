@@ -55,7 +55,8 @@ document.getElementById('files').addEventListener('change', async (e) => {
     return;
   }
   let next = 0, read = 0;
-  const one = async () => { while (next < files.length) read += (await files[next++].slice(0, 512).arrayBuffer()).byteLength; };
+  // Each block counted once it is in: read += await ... would add to what read was before the await.
+  const one = async () => { while (next < files.length) { const block = await files[next++].slice(0, 512).arrayBuffer(); read += block.byteLength; } };
   await Promise.all(Array.from({ length: ${reading} }, one));
   show(read);
 });
