@@ -10,10 +10,10 @@
 // then { images: [{ at, name, size, block }] }, images it has read, `at` their place in the
 // choice, `block` their first block (null for a read that failed); and { files: [{ at, name, file
 // }] }, images for this worker to read. To the page: { banner }, what every report begins with,
-// first; { want: n }, images for it to read, where it can read them; and { results: [{ out, err, fields, bytes }] }, the runs of each tenth of a
-// second, in the order of the images: what each wrote on standard output, without the banner, and
-// on standard error, the five fields of its report (null for a run that has a message instead),
-// and how many of its bytes were read.
+// first; { want: n }, images for it to read, where it can read them; and { results: [{ out, err,
+// fields, bytes }] }, the runs of each tenth of a second, in the order of the images: what each
+// wrote on standard output, without the banner, and on standard error, the five fields of its
+// report (null for a run that has a message instead), and how many of its bytes were read.
 import { host } from '../src/cli/wasi.mjs';
 import { readImage } from './read.mjs';
 
