@@ -133,11 +133,13 @@ function show(mine, results) {
         const name = shownName(mine.images[mine.done + i].name);
         mine.bytes += bytes;
         text += shown(out);
-        if (err) text += `\n${name}: ${shown(err)}`;
-        if (err) mine.failed++;
-        const cells = fields ? fields.map(shown) : [name, '', '', '', '', shown(out || err).replace(/\n$/, '')];
-        if (fields) cells[4] = cells[4].split(' ')[0];
-        if (fields) cells.push('');
+        if (err) {
+            text += `\n${name}: ${shown(err)}`;
+            mine.failed++;
+        }
+        // A report's Megabits is its number alone, and its Message empty.
+        const cells = fields ? [...fields.slice(0, 4), fields[4].split(' ')[0], ''].map(shown)
+            : [name, '', '', '', '', shown(out || err).replace(/\n$/, '')];
         return { cells, failed: !fields };
     });
     mine.done += results.length;
